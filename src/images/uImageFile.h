@@ -1,0 +1,34 @@
+// Loading an update image from a text file, shared by the desktop program and
+// the command-line updater.
+#pragma once
+
+#include "images/uFWVersions.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Image files are a few hundred kilobytes; anything much larger is not an
+// image, and refusing it keeps memory bounded.
+inline constexpr std::uintmax_t cMaxImageFileSize = 16u * 1024u * 1024u;
+
+enum class TImageLoadResult {
+    ok,
+    cannotOpen,   // missing, unreadable, or not a regular file
+    tooLarge,     // larger than cMaxImageFileSize
+    badHeader,    // a header value does not convert
+};
+
+struct TImageLoad {
+    TImageLoadResult result = TImageLoadResult::ok;
+    std::string error; // the reader's text, for example the German conversion message
+};
+
+// First pass: reads only the header.  Header keeps what a failed read left.
+TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header);
+
+// Both passes: the header into Header, then every line without "=" into
+// Lines, in file order (empty lines stay).  Lines is emptied first and filled
+// only when the header reads.
+TImageLoad loadImageFile(const std::string& path, TBl3FileHeader& Header,
+                         std::vector<std::string>& Lines);
