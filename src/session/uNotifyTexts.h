@@ -1,0 +1,42 @@
+// What a front end does with each notification: the text, where it goes and
+// the side effects.  The desktop program and the command-line updater both
+// render through this, so they show the same words.
+#pragma once
+
+#include "images/uFWCatalog.h"
+#include "session/uNotify.h"
+
+#include <ctime>
+#include <string>
+
+struct TNotifyRendering {
+    bool handled = false;   // false: a kind that is ignored
+    std::string text;
+    // Outputs in the order they are done: 'R' report line, 'S' status bar,
+    // 'M' message window.  All carry the same text.
+    std::string outputs;
+    int progress = -1;          // progress bar position to set (0..100), -1 none
+    bool titlePercent = false;  // application title := "<progress bar>%"
+    bool endSession = false;    // back to idle before the outputs
+    bool beep = false;          // short system beep after endSession
+    // Restart of the session: -1 none; 0 at once (bCancel cleared, as a new
+    // session starts); 1500 after the wait, with the kept cancel flag.
+    int restartAfterMs = -1;
+    bool restartKeepsCancel = false;
+};
+
+inline constexpr int cRepeatCommDelayMs = 1500;
+
+// portText is the text of the port box (the port the session was started for).
+TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& catalog,
+                                    const std::string& portText);
+
+// Text of an abort reason.
+std::string abortText(int reason, const std::string& portText);
+
+// "Start at serial port \"<port>\"".
+std::string startText(const std::string& portText);
+
+// A report line: "hh-nn-ss -> text".
+std::string reportLine(const std::tm& localTime, const std::string& text);
+std::string reportLineNow(const std::string& text);
