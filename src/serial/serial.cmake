@@ -1,0 +1,1 @@
+# Serial line sources of the core library (included from src/CMakeLists.txt).
