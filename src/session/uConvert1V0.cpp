@@ -62,7 +62,7 @@ char NibbleToHex(std::uint8_t value)
 
 int HexChecksum(std::string_view text, int n)
 {
-    if (n < 0 || text.size() < static_cast<std::size_t>(2 * n)) return -1;
+    if (n < 0 || text.size() < 2 * static_cast<std::size_t>(n)) return -1;
     unsigned sum = 0;
     for (int k = 0; k < n; ++k) {
         std::uint8_t b = 0;
