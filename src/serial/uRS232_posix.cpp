@@ -1,0 +1,265 @@
+// termios backend of the logger line.
+//
+// The port is opened non-blocking and stays so: reads and writes wait in
+// poll(2) against a monotonic deadline, so a read returns the moment the
+// asked-for bytes are in, or at 200 + n ms with what came.  Exclusive use is
+// twofold: TIOCEXCL keeps other non-root programs out, and a non-blocking
+// flock(2) keeps out every other opener that plays by the same rule, root
+// included (root passes TIOCEXCL).
+#include "serial/uRS232Native.h"
+#include "serial/uRS232Posix.h"
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+#ifdef __linux__
+#include <linux/serial.h>
+#endif
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+speed_t speedFor(int iBaud) {
+    switch (iBaud) {
+    case 1200:
+        return B1200;
+    case 2400:
+        return B2400;
+    case 4800:
+        return B4800;
+    case 9600:
+        return B9600;
+    case 19200:
+        return B19200;
+    case 38400:
+        return B38400;
+    case 57600:
+        return B57600;
+    case 115200:
+        return B115200;
+    case 230400:
+        return B230400;
+    default:
+        return B0;
+    }
+}
+
+// Milliseconds left until the deadline, rounded up so that poll never wakes
+// early; 0 when it has passed.
+int msLeft(TClock::time_point deadline) {
+    const auto left = deadline - TClock::now();
+    if (left <= TClock::duration::zero()) return 0;
+    return static_cast<int>(std::chrono::ceil<std::chrono::milliseconds>(left).count());
+}
+
+class TPosixPort final : public IPort {
+  public:
+    explicit TPosixPort(int fd) : FFd(fd) {}
+    ~TPosixPort() override { close(); }
+    TPosixPort(const TPosixPort&) = delete;
+    TPosixPort& operator=(const TPosixPort&) = delete;
+
+    // termios keeps no sticky error state to clear: the port is fine while
+    // its descriptor is.
+    bool clearError() override { return FFd >= 0; }
+
+    bool purge() override { return FFd >= 0 && ::tcflush(FFd, TCIOFLUSH) == 0; }
+
+    bool write(const std::uint8_t* data, std::size_t n, std::size_t& written) override;
+    bool read(std::uint8_t* data, std::size_t n, std::size_t& got) override;
+
+    void close() override {
+        if (FFd < 0) return;
+        // A pseudo-terminal keeps TIOCEXCL after the last close; clear it so
+        // that the next opener, root or not, gets the port at once.
+        ::ioctl(FFd, TIOCNXCL);
+        ::flock(FFd, LOCK_UN);
+        ::close(FFd);
+        FFd = -1;
+    }
+
+  private:
+    int FFd;
+};
+
+// Writes everything, then waits until it has left the driver (tcdrain), as a
+// synchronous write on the logger's original platform does.  The kernel
+// takes our few hundred bytes at once; should a driver stall, the write ends
+// after 200 + n ms with a short count, which the session treats as a failed
+// exchange.
+bool TPosixPort::write(const std::uint8_t* data, std::size_t n, std::size_t& written) {
+    written = 0;
+    if (FFd < 0) return false;
+    const auto deadline = TClock::now() + std::chrono::milliseconds(readTimeoutMs(n));
+    while (written < n) {
+        const ssize_t r = ::write(FFd, data + written, n - written);
+        if (r > 0) {
+            written += static_cast<std::size_t>(r);
+            continue;
+        }
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
+        const int ms = msLeft(deadline);
+        if (ms == 0) break;
+        pollfd p{FFd, POLLOUT, 0};
+        const int pr = ::poll(&p, 1, ms);
+        if (pr < 0 && errno != EINTR) return false;
+        if (pr > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
+    }
+    while (::tcdrain(FFd) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
+}
+
+// Reads up to n bytes by the line's time-out rule.  A short count is a
+// time-out.  The other side going away is a failure, not a time-out: a USB
+// adapter pulled out, or the master of a pseudo-terminal closed, gives EIO,
+// end of file or POLLHUP, and the session must end with a port error rather
+// than poll a dead line until its retries run out.
+bool TPosixPort::read(std::uint8_t* data, std::size_t n, std::size_t& got) {
+    got = 0;
+    if (FFd < 0) return false;
+    if (n == 0) return true;
+    const auto deadline = TClock::now() + std::chrono::milliseconds(readTimeoutMs(n));
+    bool bHangup = false;
+    for (;;) {
+        const ssize_t r = ::read(FFd, data + got, n - got);
+        if (r > 0) {
+            got += static_cast<std::size_t>(r);
+            if (got == n) return true;
+            continue;
+        }
+        // VMIN is 1 and the descriptor non-blocking: "nothing yet" is EAGAIN,
+        // so 0 is the end of the line.
+        if (r == 0) return false;
+        if (errno == EINTR) continue;
+        if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+        if (bHangup) return false;
+        const int ms = msLeft(deadline);
+        if (ms == 0) return true;
+        pollfd p{FFd, POLLIN, 0};
+        const int pr = ::poll(&p, 1, ms);
+        if (pr < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (pr > 0 && (p.revents & POLLNVAL)) return false;
+        // On POLLHUP/POLLERR read once more: bytes still buffered come first.
+        if (pr > 0 && (p.revents & (POLLHUP | POLLERR))) bHangup = true;
+    }
+}
+
+// The line settings, made from scratch: raw 8N1 at iBaud, receiver on, modem
+// status lines ignored, no flow control, no character processing.
+bool applyLineSettings(int fd, termios tio, int iBaud) {
+    const speed_t speed = speedFor(iBaud);
+    if (speed == B0) {
+        errno = EINVAL;
+        return false;
+    }
+    tio.c_iflag = 0;                            // no parity check, no CR/NL mapping, no XON/XOFF
+    tio.c_oflag = 0;                            // no output processing
+    tio.c_lflag = 0;                            // not canonical, no echo, no signals
+    tio.c_cflag = CS8 | CREAD | CLOCAL | HUPCL; // no PARENB, no CSTOPB, no CRTSCTS
+    for (cc_t& c : tio.c_cc)
+        c = 0;
+    tio.c_cc[VMIN] = 1; // with O_NONBLOCK: EAGAIN when empty, 0 only at end of file
+    tio.c_cc[VTIME] = 0;
+    if (::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0) return false;
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0) return false;
+    // tcsetattr succeeds when any part took effect; make sure all of it did.
+    termios now{};
+    if (::tcgetattr(fd, &now) != 0) return false;
+    const tcflag_t cMask = CSIZE | PARENB | CSTOPB | CRTSCTS | CREAD;
+    if ((now.c_cflag & cMask) != (tio.c_cflag & cMask) || ::cfgetospeed(&now) != speed ||
+        (now.c_iflag & (IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP | INPCK)) != 0 ||
+        (now.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) != 0 || (now.c_oflag & OPOST) != 0) {
+        errno = EINVAL;
+        return false;
+    }
+    return true;
+}
+
+// USB serial adapters hold received bytes back for up to several ms unless
+// asked for low latency.  Optional: not every driver knows the request.
+void askLowLatency(int fd) {
+#if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) == 0 && (ss.flags & ASYNC_LOW_LATENCY) == 0) {
+        ss.flags |= ASYNC_LOW_LATENCY;
+        ::ioctl(fd, TIOCSSERIAL, &ss);
+    }
+#else
+    (void)fd;
+#endif
+}
+
+// The line settings leave both modem lines off; then DTR goes on, RTS stays
+// off.  A port without modem lines (a pseudo-terminal) refuses the requests
+// with ENOTTY or EINVAL and is used without them.
+bool setModemLines(int fd) {
+    int bits = TIOCM_DTR | TIOCM_RTS;
+    if (::ioctl(fd, TIOCMBIC, &bits) != 0) return errno == ENOTTY || errno == EINVAL;
+    bits = TIOCM_DTR;
+    if (::ioctl(fd, TIOCMBIS, &bits) != 0) return errno == ENOTTY || errno == EINVAL;
+    return true;
+}
+
+TPosixOpenResult failed(TPosixOpenResult r, TOpenStep step, int err) {
+    r.step = step;
+    r.err = err;
+    r.hPort.reset();
+    return r;
+}
+
+} // namespace
+
+std::string devicePath(const std::string& sPort) {
+    return sPort.find('/') == std::string::npos ? "/dev/" + sPort : sPort;
+}
+
+TPosixOpenResult openPosixPort(const std::string& sPort, int iBaud) {
+    TPosixOpenResult r;
+    if (sPort.empty()) return failed(std::move(r), TOpenStep::Name, ENOENT);
+    r.sPath = devicePath(sPort);
+
+    const int fd = ::open(r.sPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return failed(std::move(r), TOpenStep::Open, errno);
+    // Until we hold the lock the port may belong to someone else: closing
+    // here must not touch its exclusive flag.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return failed(std::move(r), TOpenStep::Lock, err);
+    }
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return failed(std::move(r), TOpenStep::Terminal, err);
+    }
+    if (::ioctl(fd, TIOCEXCL) != 0) {
+        const int err = errno;
+        ::close(fd);
+        return failed(std::move(r), TOpenStep::Exclusive, err);
+    }
+    // From here on the port object owns the descriptor and clears TIOCEXCL
+    // when it is dropped.
+    r.hPort = std::make_unique<TPosixPort>(fd);
+    if (!applyLineSettings(fd, tio, iBaud)) return failed(std::move(r), TOpenStep::Settings, errno);
+    askLowLatency(fd);
+    if (!setModemLines(fd)) return failed(std::move(r), TOpenStep::ModemLines, errno);
+    return r;
+}
+
+TPortHandle openNativePort(const std::string& sPort, int iBaud) {
+    return openPosixPort(sPort, iBaud).hPort;
+}
