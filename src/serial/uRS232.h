@@ -34,8 +34,8 @@ public:
 using TPortHandle = std::unique_ptr<IPort>;
 
 // Opens and configures the port; the invalid handle on any failure (the port
-// is then not held).  On POSIX a name without "/" gets "/dev/" in front; on
-// Windows every name gets "\\.\" in front.
+// is then not held).  On POSIX a name without a leading "/" gets "/dev/" in
+// front ("ttyUSB0", "pts/3"); on Windows every name gets "\\.\" in front.
 TPortHandle openPort(const std::string& sPort, int iBaud);
 
 // Closes the handle (if open) and leaves it invalid.

@@ -25,7 +25,9 @@ struct TPosixOpenResult {
     std::string sPath;                // the device file that was tried
 };
 
-// "/dev/" + sPort for a name without "/", else sPort itself.
+// The device file of a port name: a name that does not begin with "/" lies
+// under /dev ("ttyUSB0" and "pts/3" are /dev/ttyUSB0 and /dev/pts/3); a name
+// that does is the path itself.
 std::string devicePath(const std::string& sPort);
 
 TPosixOpenResult openPosixPort(const std::string& sPort, int iBaud);

@@ -223,7 +223,7 @@ TPosixOpenResult failed(TPosixOpenResult r, TOpenStep step, int err) {
 } // namespace
 
 std::string devicePath(const std::string& sPort) {
-    return sPort.find('/') == std::string::npos ? "/dev/" + sPort : sPort;
+    return sPort.front() == '/' ? sPort : "/dev/" + sPort;
 }
 
 TPosixOpenResult openPosixPort(const std::string& sPort, int iBaud) {

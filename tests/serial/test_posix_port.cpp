@@ -1,0 +1,245 @@
+// The termios port against a pseudo-terminal whose master plays the logger.
+#include "pty_pair.h"
+#include "serial/uRS232.h"
+#include "serial/uRS232Posix.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <numeric>
+#include <termios.h>
+#include <thread>
+#include <unistd.h>
+
+using namespace std::chrono_literals;
+using TClock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int cBaud = 9600;
+
+class PosixPort : public ::testing::Test {
+  protected:
+    TPtyPair pty;
+
+    TPortHandle open() { return openPort(pty.slavePath(), cBaud); }
+
+    static std::chrono::milliseconds since(TClock::time_point t0) {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - t0);
+    }
+};
+
+// Whatever state the line was left in, the port comes up as raw 9600 8N1
+// without flow control or character processing.
+TEST_F(PosixPort, ConfiguresRaw9600EightNoneOneFromAnyEarlierState) {
+    const int observer = pty.openObserver();
+    ASSERT_GE(observer, 0);
+    termios messy{};
+    ASSERT_EQ(tcgetattr(observer, &messy), 0);
+    messy.c_iflag |= IXON | IXOFF | ICRNL | INLCR | ISTRIP | INPCK;
+    messy.c_oflag |= OPOST | ONLCR;
+    messy.c_lflag |= ICANON | ECHO | ISIG | IEXTEN;
+    messy.c_cflag = (messy.c_cflag & ~CSIZE) | CS7 | PARENB | CSTOPB | CRTSCTS;
+    cfsetispeed(&messy, B1200);
+    cfsetospeed(&messy, B1200);
+    ASSERT_EQ(tcsetattr(observer, TCSANOW, &messy), 0);
+
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    termios tio{};
+    ASSERT_EQ(tcgetattr(observer, &tio), 0);
+    EXPECT_EQ(cfgetospeed(&tio), B9600);
+    EXPECT_EQ(cfgetispeed(&tio), B9600);
+    EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+    EXPECT_EQ(tio.c_cflag & (CREAD | CLOCAL), static_cast<tcflag_t>(CREAD | CLOCAL));
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | ICRNL | INLCR | IGNCR | ISTRIP | INPCK), 0u);
+    EXPECT_EQ(tio.c_oflag & OPOST, 0u);
+    EXPECT_EQ(tio.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    closePort(port);
+    EXPECT_FALSE(port);
+    ::close(observer);
+}
+
+// Every byte value crosses the line unchanged in both directions: no CR/LF
+// mapping, no XON/XOFF, no signal characters, no echo.
+TEST_F(PosixPort, EveryByteValuePassesUnchangedBothWays) {
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    std::vector<std::uint8_t> all(256);
+    std::iota(all.begin(), all.end(), 0);
+
+    std::size_t written = 0;
+    ASSERT_TRUE(port->write(all.data(), all.size(), written));
+    EXPECT_EQ(written, all.size());
+    EXPECT_EQ(pty.receive(all.size()), all);
+
+    pty.send(all);
+    std::vector<std::uint8_t> got(all.size());
+    std::size_t n = 0;
+    ASSERT_TRUE(port->read(got.data(), got.size(), n));
+    EXPECT_EQ(n, got.size());
+    EXPECT_EQ(got, all);
+    // Nothing came back to the master as echo.
+    EXPECT_TRUE(pty.receive(1, 50ms).empty());
+}
+
+// A read returns the moment the asked-for bytes are in, long before its
+// time-out, even when they arrive in pieces.
+TEST_F(PosixPort, ReadReturnsAsSoonAsAllBytesAreIn) {
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    std::thread logger([this] {
+        std::this_thread::sleep_for(20ms);
+        pty.send({1, 2, 3, 4});
+        std::this_thread::sleep_for(40ms);
+        pty.send({5, 6, 7, 8});
+    });
+    std::uint8_t got[8] = {};
+    std::size_t n = 0;
+    const auto t0 = TClock::now();
+    const bool ok = port->read(got, 8, n);
+    const auto elapsed = since(t0);
+    logger.join();
+    ASSERT_TRUE(ok);
+    EXPECT_EQ(n, 8u);
+    EXPECT_EQ(got[7], 8);
+    EXPECT_LT(elapsed.count(), readTimeoutMs(8)) << "waited for the time-out";
+}
+
+// A short read is a time-out after 200 + n ms with what came, not an error.
+TEST_F(PosixPort, ReadFromQuietLineEndsAtTimeOutWithWhatCame) {
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    for (const std::size_t waiting : {std::size_t{0}, std::size_t{3}}) {
+        SCOPED_TRACE(waiting);
+        if (waiting) pty.send(std::vector<std::uint8_t>(waiting, 0x5A));
+        std::uint8_t got[8] = {};
+        std::size_t n = 99;
+        const auto t0 = TClock::now();
+        EXPECT_TRUE(port->read(got, 8, n));
+        const auto elapsed = since(t0);
+        EXPECT_EQ(n, waiting);
+        EXPECT_GE(elapsed.count(), readTimeoutMs(8));
+        EXPECT_LT(elapsed.count(), 1000);
+    }
+}
+
+TEST_F(PosixPort, PurgeDropsWaitingInput) {
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    pty.send({1, 2, 3});
+    std::this_thread::sleep_for(30ms);
+    EXPECT_TRUE(port->clearError());
+    EXPECT_TRUE(port->purge());
+    pty.send({9});
+    std::uint8_t got[4] = {};
+    std::size_t n = 0;
+    EXPECT_TRUE(port->read(got, 4, n));
+    ASSERT_EQ(n, 1u);
+    EXPECT_EQ(got[0], 9);
+}
+
+// A second opener, root included, is refused while the first holds the
+// port; the failed attempt leaves the holder's port as it was.
+TEST_F(PosixPort, SecondOpenFailsAndLeavesFirstUndisturbed) {
+    TPortHandle first = open();
+    ASSERT_TRUE(first);
+    EXPECT_FALSE(open());
+    EXPECT_FALSE(openPort(pty.slaveName(), cBaud));
+
+    const int observer = pty.openObserver();
+    ASSERT_GE(observer, 0);
+    EXPECT_TRUE(isExclusive(observer)) << "the failed open cleared the holder's exclusive flag";
+    ::close(observer);
+
+    std::size_t n = 0;
+    const std::uint8_t frame[2] = {0x81, 0x00};
+    ASSERT_TRUE(first->write(frame, 2, n));
+    EXPECT_EQ(pty.receive(2), (std::vector<std::uint8_t>{0x81, 0x00}));
+    pty.send({0x42});
+    std::uint8_t got = 0;
+    ASSERT_TRUE(first->read(&got, 1, n));
+    EXPECT_EQ(n, 1u);
+    EXPECT_EQ(got, 0x42);
+}
+
+// Closing releases everything at once: the lock and the exclusive flag (a
+// pseudo-terminal would otherwise stay barred to the next ordinary user).
+TEST_F(PosixPort, ClosedPortOpensAgainAtOnce) {
+    for (int round = 0; round < 3; ++round) {
+        TPortHandle port = open();
+        ASSERT_TRUE(port) << "round " << round;
+        closePort(port);
+        EXPECT_FALSE(port);
+        const int observer = pty.openObserver();
+        ASSERT_GE(observer, 0);
+        EXPECT_FALSE(isExclusive(observer));
+        ::close(observer);
+    }
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    port.reset(); // dropping the handle closes as well
+    EXPECT_TRUE(open());
+}
+
+TEST(PosixPortName, NameWithoutLeadingSlashLiesUnderDev) {
+    EXPECT_EQ(devicePath("ttyUSB0"), "/dev/ttyUSB0");
+    EXPECT_EQ(devicePath("pts/3"), "/dev/pts/3");
+    EXPECT_EQ(devicePath("/dev/ttyACM0"), "/dev/ttyACM0");
+    EXPECT_EQ(devicePath("/tmp/x"), "/tmp/x");
+
+    TPtyPair pty;
+    TPortHandle port = openPort(pty.slaveName(), cBaud);
+    ASSERT_TRUE(port) << pty.slaveName();
+    std::size_t n = 0;
+    const std::uint8_t b = 0x33;
+    ASSERT_TRUE(port->write(&b, 1, n));
+    EXPECT_EQ(pty.receive(1), std::vector<std::uint8_t>{0x33});
+}
+
+TEST(PosixPortName, UnusableNamesGiveTheInvalidHandle) {
+    for (const char* name :
+         {"", "tarvek2-no-such-port", "/dev/tarvek2-no-such-port", "/dev/null", "/tmp", " ttyS0"}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(openPort(name, cBaud));
+    }
+    TPtyPair pty;
+    EXPECT_FALSE(openPort(pty.slavePath(), 12345)) << "a rate the line cannot run";
+    EXPECT_TRUE(openPort(pty.slavePath(), cBaud)) << "the refused open held the port";
+}
+
+// The logger's end going away is a port failure, reported at once, not a
+// quiet line to be polled until the retries run out.
+TEST_F(PosixPort, OtherEndClosedIsAFailure) {
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    pty.closeMaster();
+    std::uint8_t got[8] = {};
+    std::size_t n = 0;
+    const auto t0 = TClock::now();
+    EXPECT_FALSE(port->read(got, 8, n));
+    EXPECT_LT(since(t0).count(), 1000);
+    const std::uint8_t frame[8] = {};
+    EXPECT_FALSE(port->write(frame, 8, n));
+}
+
+TEST_F(PosixPort, OtherEndClosingDuringAReadEndsIt) {
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    std::thread logger([this] {
+        std::this_thread::sleep_for(30ms);
+        pty.send({7});
+        pty.closeMaster();
+    });
+    std::uint8_t got[200] = {};
+    std::size_t n = 0;
+    const auto t0 = TClock::now();
+    const bool ok = port->read(got, sizeof got, n);
+    const auto elapsed = since(t0);
+    logger.join();
+    EXPECT_FALSE(ok);
+    EXPECT_LT(elapsed.count(), readTimeoutMs(sizeof got)) << "waited for the time-out";
+}
+
+} // namespace
