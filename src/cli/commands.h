@@ -10,3 +10,6 @@ using TCommandRun = std::function<int()>;
 
 TCommandRun addImagesCommand(CLI::App& app);
 TCommandRun addCheckCommand(CLI::App& app);
+TCommandRun addUpdateCommand(CLI::App& app);
+TCommandRun addInfoCommand(CLI::App& app);
+TCommandRun addPortsCommand(CLI::App& app);

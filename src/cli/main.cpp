@@ -18,6 +18,9 @@ int main(int argc, char** argv)
     };
     add(addImagesCommand);
     add(addCheckCommand);
+    add(addUpdateCommand);
+    add(addInfoCommand);
+    add(addPortsCommand);
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,103 @@
+#include "cli/internMode.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <fstream>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#endif
+
+namespace {
+
+std::string trimmed(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    const auto last = s.find_last_not_of(" \t\r\n");
+    return s.substr(first, last - first + 1);
+}
+
+} // namespace
+
+std::optional<std::string> internValueFromIni(std::istream& in) {
+    std::optional<std::string> value;
+    bool general = true; // keys above every section belong to [General]
+    std::string line;
+    while (std::getline(in, line)) {
+        const std::string t = trimmed(line);
+        if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+        if (t.front() == '[') {
+            general = t == "[General]";
+            continue;
+        }
+        if (!general) continue;
+        const auto eq = t.find('=');
+        if (eq == std::string::npos) continue;
+        if (trimmed(t.substr(0, eq)) == "intern") value = trimmed(t.substr(eq + 1));
+    }
+    return value;
+}
+
+bool isInternCode(const std::string& value) {
+    std::string t = trimmed(value);
+    if (t.size() >= 2 && t.front() == '"' && t.back() == '"')
+        t = trimmed(t.substr(1, t.size() - 2));
+    if (t.empty()) return false;
+    long long v = 0;
+    const char* end = t.data() + t.size();
+    const auto [ptr, ec] = std::from_chars(t.data(), end, v);
+    return ec == std::errc() && ptr == end && v == cInternModeCode;
+}
+
+std::string internConfigPath(const char* xdgConfigHome, const char* home) {
+    std::string base;
+    if (xdgConfigHome && xdgConfigHome[0] == '/')
+        base = xdgConfigHome;
+    else if (home && home[0] != '\0')
+        base = std::string(home) + "/.config";
+    else
+        return {};
+    return base + "/Quorvane/Vorn.conf";
+}
+
+#ifdef _WIN32
+
+std::string internModeSource() {
+    return "the registry value \"intern\" (REG_DWORD) under "
+           "HKEY_CURRENT_USER\\Software\\Quorvane\\Vorn";
+}
+
+bool isInternMode() {
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    // RRF_RT_REG_DWORD: a value of any other type is not an integer and
+    // reads as normal mode.
+    const LSTATUS rc = RegGetValueW(HKEY_CURRENT_USER, L"Software\\Quorvane\\Vorn", L"intern",
+                                    RRF_RT_REG_DWORD, nullptr, &value, &size);
+    return rc == ERROR_SUCCESS && value == static_cast<DWORD>(cInternModeCode);
+}
+
+#else
+
+std::string internModeSource() {
+    const std::string path = internConfigPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    return "the line \"intern=...\" in " +
+           (path.empty() ? std::string("~/.config/Quorvane/Vorn.conf") : path);
+}
+
+bool isInternMode() {
+    const std::string path = internConfigPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
+    if (path.empty()) return false;
+    std::ifstream in(path);
+    if (!in) return false;
+    const auto value = internValueFromIni(in);
+    return value && isInternCode(*value);
+}
+
+#endif

@@ -1,0 +1,112 @@
+// One JSON object per notification on standard output, then a summary.
+#include "cli/runOutputs.h"
+
+#include <nlohmann/json.hpp>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+
+namespace {
+
+using TJson = nlohmann::ordered_json;
+
+} // namespace
+
+const char* notifyKindName(std::uint32_t kind) {
+    switch (kind) {
+    case cNT_DONE:
+        return "cNT_DONE";
+    case cNT_PROGRESS:
+        return "cNT_PROGRESS";
+    case cNT_ABORT:
+        return "cNT_ABORT";
+    case cNT_PROG_ERROR_LINE:
+        return "cNT_PROG_ERROR_LINE";
+    case cNT_CONV_ERROR_LINE:
+        return "cNT_CONV_ERROR_LINE";
+    case cNT_REPEAT_COMM:
+        return "cNT_REPEAT_COMM";
+    case cNT_CLASS:
+        return "cNT_CLASS";
+    case cNT_VERSION:
+        return "cNT_VERSION";
+    case cNT_PLATFORM:
+        return "cNT_PLATFORM";
+    case cNT_PRINT:
+        return "cNT_PRINT";
+    case cNT_INFO:
+        return "cNT_INFO";
+    case cNT_UPDATE_CLASS:
+        return "cNT_UPDATE_CLASS";
+    case cNT_UPDATE_IMAGE:
+        return "cNT_UPDATE_IMAGE";
+    case cNT_CHECK_IMAGE:
+        return "cNT_CHECK_IMAGE";
+    case cNT_UPDATE_INFO:
+        return "cNT_UPDATE_INFO";
+    case cNT_VECTOR_TABLE:
+        return "cNT_VECTOR_TABLE";
+    default:
+        return "unknown";
+    }
+}
+
+std::string isoTimeNow() {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
+    std::tm local{};
+    std::tm utc{};
+#ifdef _WIN32
+    localtime_s(&local, &t);
+    gmtime_s(&utc, &t);
+#else
+    localtime_r(&t, &local);
+    gmtime_r(&t, &utc);
+#endif
+    // The offset from UTC: the UTC fields read back as local wall time, in
+    // the daylight-saving state of now, lie the offset before now.
+    utc.tm_isdst = local.tm_isdst;
+    const long offset = static_cast<long>(std::difftime(t, std::mktime(&utc)));
+    const long offsetMin = (offset < 0 ? -offset : offset) / 60;
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d%c%02ld:%02ld",
+                  local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
+                  local.tm_min, local.tm_sec, static_cast<int>(ms), offset < 0 ? '-' : '+',
+                  offsetMin / 60, offsetMin % 60);
+    return buf;
+}
+
+TJsonOutput::TJsonOutput(std::ostream& out, std::ostream& err, const TRunRequest& request,
+                         const std::atomic<bool>& bCancel)
+    : FOut(out), FErr(err), FRequest(request), FCancel(err, bCancel) {}
+
+void TJsonOutput::notification(const TNotification& n, const TNotifyRendering& r) {
+    FCancel.check();
+    TJson j;
+    j["time"] = isoTimeNow();
+    j["port"] = FRequest.sPort;
+    j["kind"] = n.kind;
+    j["name"] = notifyKindName(n.kind);
+    j["value"] = n.value;
+    j["text"] = r.handled ? r.text : std::string();
+    // Texts are 8-bit: a byte that is not UTF-8 is replaced, never fatal.
+    FOut << j.dump(-1, ' ', false, TJson::error_handler_t::replace) << '\n' << std::flush;
+}
+
+void TJsonOutput::finished(const TRunOutcome& outcome) {
+    TJson j;
+    j["result"] = outcome.result;
+    j["exit"] = outcome.exitCode;
+    j["restarts"] = outcome.restarts;
+    j["elapsed_ms"] = outcome.elapsedMs;
+    if (outcome.final.kind == cNT_ABORT) j["reason"] = outcome.final.value;
+    j["text"] = outcome.rendering.text;
+    j["slot"] = outcome.selectedFW;
+    if (!outcome.hint.empty()) j["hint"] = outcome.hint;
+    FOut << j.dump(-1, ' ', false, TJson::error_handler_t::replace) << '\n' << std::flush;
+    printOutcomeNotes(FErr, outcome, FRequest.maxRestarts);
+}

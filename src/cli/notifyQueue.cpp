@@ -1,0 +1,17 @@
+#include "cli/notifyQueue.h"
+
+void TNotifyQueue::post(const TNotification& n) {
+    {
+        std::lock_guard lock(FMutex);
+        FQueue.push_back(n);
+    }
+    FArrived.notify_one();
+}
+
+std::optional<TNotification> TNotifyQueue::popFor(std::chrono::milliseconds wait) {
+    std::unique_lock lock(FMutex);
+    if (!FArrived.wait_for(lock, wait, [this] { return !FQueue.empty(); })) return std::nullopt;
+    const TNotification n = FQueue.front();
+    FQueue.pop_front();
+    return n;
+}

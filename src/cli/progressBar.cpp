@@ -1,0 +1,104 @@
+#include "cli/progressBar.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace {
+
+constexpr std::int64_t cRedrawEveryMs = 200;
+
+} // namespace
+
+std::string durationText(std::int64_t ms) {
+    const std::int64_t s = std::max<std::int64_t>(0, ms) / 1000;
+    char buf[32];
+    if (s >= 3600)
+        std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", static_cast<long long>(s / 3600),
+                      static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
+    else
+        std::snprintf(buf, sizeof buf, "%lld:%02lld", static_cast<long long>(s / 60),
+                      static_cast<long long>(s % 60));
+    return buf;
+}
+
+std::string progressBarText(int percent, std::int64_t elapsedMs, std::int64_t remainingMs,
+                            int width) {
+    percent = std::clamp(percent, 0, 100);
+    char tail[96];
+    std::snprintf(tail, sizeof tail, " %3d%%  %s elapsed  %s left", percent,
+                  durationText(elapsedMs).c_str(),
+                  remainingMs < 0 ? "--:--" : durationText(remainingMs).c_str());
+    const int room = width - 1 - static_cast<int>(std::string(tail).size()) - 2;
+    std::string text;
+    if (room >= 10) {
+        const int cells = std::min(room, 40);
+        const int full = cells * percent / 100;
+        text = "[" + std::string(full, '#') + std::string(cells - full, '.') + "]";
+    }
+    text += tail;
+    if (width > 1 && static_cast<int>(text.size()) > width - 1) text.resize(width - 1);
+    return text;
+}
+
+TProgressBar::TProgressBar(std::ostream& err, IClock& clock, int width)
+    : FErr(err), FClock(clock), FWidth(width), FStart(clock.nowMs()) {}
+
+void TProgressBar::sessionStarted() {
+    FPercent = 0;
+    FWriteStart = -1;
+}
+
+void TProgressBar::writingStarted() {
+    FWriteStart = FClock.nowMs();
+}
+
+void TProgressBar::setPercent(int percent) {
+    FPercent = std::clamp(percent, 0, 100);
+}
+
+void TProgressBar::redraw(bool force) {
+    const std::int64_t now = FClock.nowMs();
+    if (!force && FLastDraw >= 0 && now - FLastDraw < cRedrawEveryMs) return;
+    FLastDraw = now;
+    std::int64_t remaining = -1;
+    if (FWriteStart >= 0 && FPercent > 0) {
+        const std::int64_t spent = now - FWriteStart;
+        remaining = spent * (99 - std::min(FPercent, 99)) / FPercent + cFinishWaitMs;
+    }
+    const std::string text = progressBarText(FPercent, now - FStart, remaining, FWidth);
+    std::string line = "\r" + text;
+    if (text.size() < FShown) line += std::string(FShown - text.size(), ' ') + "\r" + text;
+    FErr << line << std::flush;
+    FShown = text.size();
+}
+
+void TProgressBar::clear() {
+    if (FShown == 0) return;
+    FErr << '\r' << std::string(FShown, ' ') << '\r' << std::flush;
+    FShown = 0;
+}
+
+int terminalWidth() {
+#ifdef _WIN32
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (GetConsoleScreenBufferInfo(GetStdHandle(STD_ERROR_HANDLE), &info))
+        return info.srWindow.Right - info.srWindow.Left + 1;
+#else
+    winsize ws{};
+    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
+#endif
+    return 80;
+}

@@ -1,0 +1,49 @@
+// The live progress bar of an update on a terminal: one line on standard
+// error, redrawn in place with a carriage return, showing the percent, the
+// time since the start and an estimate of the time left.
+#pragma once
+
+#include "session/uClock.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+// The bar's text, at most width - 1 characters (so that it never wraps).
+// remainingMs < 0: not known yet.
+std::string progressBarText(int percent, std::int64_t elapsedMs, std::int64_t remainingMs,
+                            int width);
+
+// "m:ss", or "h:mm:ss" from one hour on.
+std::string durationText(std::int64_t ms);
+
+// The pauses of the protocol after the last record (500 ms, then 4000 ms
+// until the logger has restarted), added to the estimate.
+inline constexpr std::int64_t cFinishWaitMs = 4500;
+
+class TProgressBar {
+  public:
+    TProgressBar(std::ostream& err, IClock& clock, int width);
+
+    void sessionStarted(); // percent back to 0, the write not yet begun
+    void writingStarted(); // the first record is about to go out
+    void setPercent(int percent);
+    // Draws when something changed or time passed, at most five times a second
+    // unless forced.
+    void redraw(bool force = false);
+    // Removes the bar from the line, so that a report line can be printed.
+    void clear();
+
+  private:
+    std::ostream& FErr;
+    IClock& FClock;
+    int FWidth;
+    std::int64_t FStart;
+    std::int64_t FWriteStart = -1;
+    int FPercent = 0;
+    std::int64_t FLastDraw = -1;
+    std::size_t FShown = 0; // characters on the line now
+};
+
+// Columns of the terminal on standard error; 80 when unknown.
+int terminalWidth();
