@@ -8,6 +8,7 @@ PACKAGES=(
   libgtest-dev googletest
   libcli11-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev libudev-dev
+  clang libclang-rt-14-dev
 )
 
 SUDO=""
