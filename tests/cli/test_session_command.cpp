@@ -1,0 +1,237 @@
+// "update" and "info" run in-process against the scripted logger: what the
+// operator sees in each output mode, and what is refused before the port is
+// touched.
+#include "cli/progressBar.h"
+#include "cli/sessionCommand.h"
+#include "fake_clock.h"
+#include "scripted_logger.h"
+#include "session/uExceptions1V0.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+const std::regex kReportLine(R"(\d\d-\d\d-\d\d -> .*)");
+
+std::string builtinFile() {
+    return std::string(TARVEK2_FIRMWARE_DIR) + "/Tarvek2_V2_08_PF21_PR38_BL3_0.txt";
+}
+
+class SessionCommand : public ::testing::Test {
+  protected:
+    TFakeClock clock;
+    TScriptedLogger logger{clock};
+    std::atomic<bool> cancel{false};
+    std::ostringstream out, err;
+    bool intern = false;
+    bool terminal = false;
+    TUpdateOptions o = withPort("COM5");
+
+    static TUpdateOptions withPort(const std::string& port) {
+        TUpdateOptions o;
+        o.port = port;
+        return o;
+    }
+
+    int run() {
+        TCommandEnv env{out, err, [this] { return intern; }, "SOURCE", terminal, cancel, {}};
+        env.seams.clock = &clock;
+        env.seams.opener = logger.opener();
+        env.seams.explainPort = [](const std::string&) { return std::string("HINT"); };
+        return runSessionCommand(o, env);
+    }
+
+    // A copy of the built-in image with line i replaced.
+    std::string fileWithLine(int i, const std::string& line) {
+        std::ifstream in(builtinFile());
+        std::vector<std::string> lines;
+        for (std::string l; std::getline(in, l);)
+            lines.push_back(l);
+        lines.at(8 + i) = line; // after the eight header lines
+        const fs::path p = fs::path(::testing::TempDir()) / "cli_image.txt";
+        std::ofstream f(p);
+        for (const auto& l : lines)
+            f << l << "\n";
+        return p.string();
+    }
+};
+
+TEST_F(SessionCommand, TextShowsEveryReportLineWithItsTimeStamp) {
+    EXPECT_EQ(run(), 0);
+    const auto lines = linesOf(out.str());
+    ASSERT_GT(lines.size(), 100u);
+    for (const auto& l : lines)
+        EXPECT_TRUE(std::regex_match(l, kReportLine)) << l;
+    EXPECT_EQ(lines.front().substr(12), "Start at serial port \"COM5\"");
+    EXPECT_EQ(lines[1].substr(12), "Class 26145 [Tarvekx]");
+    EXPECT_EQ(lines.back().substr(12), "Update Tarvek2 V2.08 succesfully completed.");
+    EXPECT_NE(out.str().find("-> Progress 1%\n"), std::string::npos);
+    EXPECT_NE(out.str().find("-> Progress 98%\n"), std::string::npos);
+    EXPECT_NE(out.str().find("-> Vector table is programmed.\n"), std::string::npos);
+    EXPECT_EQ(err.str(), ""); // no bar off a terminal
+}
+
+TEST_F(SessionCommand, TextsOnlyForTheMessageWindowAreShownToo) {
+    intern = true;
+    o.file = fileWithLine(3, ":40020A00ZZ");
+    EXPECT_EQ(run(), cEX_CONVERSION);
+    const std::string s = out.str();
+    EXPECT_NE(s.find("-> Aborted because conversion error at line  3 !\n"), std::string::npos);
+    EXPECT_NE(s.find("-> Aborted because conversion error!\n"), std::string::npos);
+    EXPECT_TRUE(logger.writtenBlocks.empty());
+}
+
+TEST_F(SessionCommand, JsonGivesOneObjectPerNotificationAndASummary) {
+    o.json = true;
+    logger.fault = [&](TExchange& ex) {
+        if (logger.opens == 1 && ex.kind == TExchange::identify) ex.answer.clear();
+    };
+    EXPECT_EQ(run(), 0);
+    const auto lines = linesOf(out.str());
+    ASSERT_GT(lines.size(), 20u);
+    const std::regex iso(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d)");
+    for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+        const auto j = nlohmann::json::parse(lines[i]);
+        EXPECT_TRUE(std::regex_match(j.at("time").get<std::string>(), iso)) << lines[i];
+        EXPECT_EQ(j.at("port"), "COM5");
+        EXPECT_TRUE(j.at("kind").is_number() && j.at("value").is_number());
+    }
+    const auto first = nlohmann::json::parse(lines[0]);
+    EXPECT_EQ(first.at("name"), "cNT_REPEAT_COMM");
+    EXPECT_EQ(first.at("kind"), 13);
+    EXPECT_EQ(first.at("text"), "Repeat update because communication error!");
+    const auto progress = nlohmann::json::parse(lines[12]);
+    EXPECT_EQ(progress.at("name"), "cNT_PROGRESS");
+    EXPECT_EQ(progress.at("value"), 1);
+    EXPECT_EQ(progress.at("text"), "Progress 1%");
+    const auto summary = nlohmann::json::parse(lines.back());
+    EXPECT_EQ(summary.at("result"), "done");
+    EXPECT_EQ(summary.at("exit"), 0);
+    EXPECT_EQ(summary.at("restarts"), 1);
+    EXPECT_GE(summary.at("elapsed_ms").get<std::int64_t>(), 1500 + 4500);
+}
+
+TEST_F(SessionCommand, QuietPrintsOnlyTheOutcome) {
+    o.quiet = true;
+    EXPECT_EQ(run(), 0);
+    const auto lines = linesOf(out.str());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].substr(12), "Update Tarvek2 V2.08 succesfully completed.");
+}
+
+TEST_F(SessionCommand, QuietGiveUpIsOneLineAndANote) {
+    o.quiet = true;
+    logger.fault = [](TExchange& ex) {
+        if (ex.kind == TExchange::identify) ex.answer.clear();
+    };
+    o.maxRestarts = 1;
+    EXPECT_EQ(run(), cEX_COMM_ERROR);
+    ASSERT_EQ(linesOf(out.str()).size(), 1u);
+    // The give-up note says what happened and what to do.
+    EXPECT_NE(err.str().find("no restart left after 1 restart (--max-restarts 1)"),
+              std::string::npos);
+}
+
+TEST_F(SessionCommand, InfoNamesTheChosenImageAndWritesNothing) {
+    o.infoOnly = true;
+    EXPECT_EQ(run(), 0);
+    EXPECT_NE(out.str().find("-> Only read update info!\n"), std::string::npos);
+    EXPECT_NE(out.str().find("Image for this logger: Tarvek2 V2.08, A10e WLAN UART, BL3.0 "
+                             "(built-in image 1)"),
+              std::string::npos)
+        << out.str();
+    EXPECT_TRUE(logger.writtenBlocks.empty());
+}
+
+TEST_F(SessionCommand, PortProblemIsExplainedOnStandardError) {
+    TCommandEnv env{out, err, [] { return false; }, "SOURCE", false, cancel, {}};
+    env.seams.clock = &clock;
+    env.seams.opener = TScriptedLogger::failingOpener();
+    env.seams.explainPort = [](const std::string& p) { return "cause and remedy for " + p; };
+    EXPECT_EQ(runSessionCommand(o, env), cEX_PORT_NOT_READY);
+    EXPECT_NE(out.str().find("-> Aborted because serial port \"COM5\" is not ready!\n"),
+              std::string::npos);
+    EXPECT_EQ(err.str(), "tarvek2-cli: cause and remedy for COM5\n");
+}
+
+TEST_F(SessionCommand, RelaxingOptionsAreRefusedBeforeThePortIsOpened) {
+    o.noCheckInfo = true;
+    EXPECT_EQ(run(), 2);
+    EXPECT_EQ(logger.opens, 0);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_NE(err.str().find("--no-check-info"), std::string::npos);
+    EXPECT_NE(err.str().find("SOURCE"), std::string::npos);
+
+    intern = true;
+    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(logger.opens, 1);
+}
+
+TEST_F(SessionCommand, ImageFileThatCannotBeReadIsRefusedBeforeThePortIsOpened) {
+    intern = true;
+    struct Case {
+        std::string file;
+        std::string says;
+    };
+    const fs::path badHeader = fs::path(::testing::TempDir()) / "cli_bad_header.txt";
+    {
+        std::ofstream f(badHeader);
+        f << "bootloader=3\nbootloader version=0\nclass=abc\n";
+    }
+    for (const Case& c :
+         {Case{"/no/such/image.txt", "cannot open"}, Case{badHeader.string(), "abc"}}) {
+        err.str("");
+        o.file = c.file;
+        EXPECT_EQ(run(), 1) << c.file;
+        EXPECT_NE(err.str().find(c.file), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(logger.opens, 0);
+    EXPECT_EQ(out.str(), "");
+}
+
+TEST_F(SessionCommand, ProgressBarOnATerminalStaysBelowTheReportLines) {
+    terminal = true;
+    EXPECT_EQ(run(), 0);
+    const std::string e = err.str();
+    EXPECT_NE(e.find("\r["), std::string::npos);
+    EXPECT_NE(e.find(" 98%"), std::string::npos);
+    EXPECT_NE(e.find(" elapsed "), std::string::npos);
+    // Cleared at the end: the last thing written returns to an empty line.
+    ASSERT_FALSE(e.empty());
+    EXPECT_EQ(e.back(), '\r');
+    for (const auto& l : linesOf(out.str()))
+        EXPECT_TRUE(std::regex_match(l, kReportLine)) << l;
+}
+
+TEST(ProgressBarText, FitsTheTerminalAndShowsTheTimes) {
+    for (int width : {12, 30, 50, 80, 200}) {
+        const std::string s = progressBarText(37, 65'000, 3'723'000, width);
+        EXPECT_LE(static_cast<int>(s.size()), width - 1) << s;
+        if (width >= 50) {
+            EXPECT_NE(s.find(" 37%  1:05 elapsed  1:02:03 left"), std::string::npos) << s;
+        }
+    }
+    EXPECT_NE(progressBarText(0, 0, -1, 80).find("--:-- left"), std::string::npos);
+    EXPECT_EQ(progressBarText(100, 0, 0, 80).find("[########################################]"),
+              0u);
+    EXPECT_EQ(progressBarText(50, 0, 0, 80).substr(0, 22), "[####################.");
+}
+
+} // namespace

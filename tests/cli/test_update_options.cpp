@@ -1,0 +1,184 @@
+// The options of "update" and "info" as an operator types them, and the
+// internal mode that the options relaxing safety checks need.
+#include "cli/updateOptions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Parsed {
+    bool parsed = false; // false: a usage error
+    TUpdateOptions o;
+};
+
+Parsed parse(const std::string& command, std::vector<std::string> args) {
+    CLI::App app;
+    Parsed p;
+    p.o.infoOnly = command == "info";
+    addSessionOptions(*app.add_subcommand(command), p.o);
+    args.insert(args.begin(), command);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    try {
+        app.parse(reversed);
+        p.parsed = true;
+    } catch (const CLI::ParseError&) {
+    }
+    return p;
+}
+
+struct OptionCase {
+    const char* name;
+    const char* command;
+    std::vector<std::string> args;
+    bool parses;
+    bool internMode;
+    bool refused; // needs the internal mode and it is off
+    TSessionSettings settings;
+    int maxRestarts = 3;
+};
+
+class SessionOptions : public ::testing::TestWithParam<OptionCase> {};
+
+TEST_P(SessionOptions, ParseCheckAndSettings) {
+    const auto& c = GetParam();
+    const Parsed p = parse(c.command, c.args);
+    ASSERT_EQ(p.parsed, c.parses);
+    if (!c.parses) return;
+    const std::string refusal = internModeRefusal(p.o, c.internMode, "SOURCE");
+    EXPECT_EQ(!refusal.empty(), c.refused) << refusal;
+    if (c.refused) {
+        // The message names every offending option and where the switch lives.
+        for (const auto& name : relaxingOptions(p.o))
+            EXPECT_NE(refusal.find(name), std::string::npos);
+        EXPECT_NE(refusal.find("internal mode"), std::string::npos);
+        EXPECT_NE(refusal.find("SOURCE"), std::string::npos);
+        return;
+    }
+    const TSessionSettings s = sessionSettings(p.o);
+    EXPECT_EQ(s.bCheckClass, c.settings.bCheckClass);
+    EXPECT_EQ(s.bCheckFamily, c.settings.bCheckFamily);
+    EXPECT_EQ(s.bCheckInfo, c.settings.bCheckInfo);
+    EXPECT_EQ(s.bInfoOnly, c.settings.bInfoOnly);
+    EXPECT_EQ(p.o.maxRestarts, c.maxRestarts);
+}
+
+constexpr TSessionSettings kAllChecks{};
+constexpr TSessionSettings kInfoOnly{.bInfoOnly = true};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, SessionOptions,
+    ::testing::Values(
+        OptionCase{"Plain", "update", {"--port", "ttyUSB0"}, true, false, false, kAllChecks},
+        OptionCase{"ShortPort", "update", {"-p", "COM5"}, true, false, false, kAllChecks},
+        OptionCase{"NoPort", "update", {}, false, false, false, kAllChecks},
+        OptionCase{"MaxRestarts",
+                   "update",
+                   {"-p", "x", "--max-restarts", "0"},
+                   true,
+                   false,
+                   false,
+                   kAllChecks,
+                   0},
+        OptionCase{"NegativeRestarts",
+                   "update",
+                   {"-p", "x", "--max-restarts", "-1"},
+                   false,
+                   false,
+                   false,
+                   kAllChecks},
+        OptionCase{"RestartsNotANumber",
+                   "update",
+                   {"-p", "x", "--max-restarts", "many"},
+                   false,
+                   false,
+                   false,
+                   kAllChecks},
+        OptionCase{"JsonAndQuiet",
+                   "update",
+                   {"-p", "x", "--json", "--quiet"},
+                   false,
+                   false,
+                   false,
+                   kAllChecks},
+        OptionCase{
+            "EmptyFileName", "update", {"-p", "x", "--file", ""}, false, true, false, kAllChecks},
+        OptionCase{
+            "UnknownOption", "update", {"-p", "x", "--force"}, false, false, false, kAllChecks},
+        OptionCase{"FileNormalMode",
+                   "update",
+                   {"-p", "x", "--file", "a.txt"},
+                   true,
+                   false,
+                   true,
+                   kAllChecks},
+        OptionCase{"NoCheckClassNormalMode",
+                   "update",
+                   {"-p", "x", "--no-check-class"},
+                   true,
+                   false,
+                   true,
+                   kAllChecks},
+        OptionCase{"NoCheckFamilyNormalMode",
+                   "update",
+                   {"-p", "x", "--no-check-family"},
+                   true,
+                   false,
+                   true,
+                   kAllChecks},
+        OptionCase{"NoCheckInfoNormalMode",
+                   "info",
+                   {"-p", "x", "--no-check-info"},
+                   true,
+                   false,
+                   true,
+                   kInfoOnly},
+        OptionCase{
+            "AllRelaxedNormalMode",
+            "update",
+            {"-p", "x", "--file", "a", "--no-check-class", "--no-check-family", "--no-check-info"},
+            true,
+            false,
+            true,
+            kAllChecks},
+        OptionCase{"FileInternMode",
+                   "update",
+                   {"-p", "x", "--file", "a.txt"},
+                   true,
+                   true,
+                   false,
+                   kAllChecks},
+        OptionCase{"NoCheckClassInternMode",
+                   "update",
+                   {"-p", "x", "--no-check-class"},
+                   true,
+                   true,
+                   false,
+                   TSessionSettings{.bCheckClass = false}},
+        OptionCase{"NoCheckFamilyInternMode",
+                   "update",
+                   {"-p", "x", "--no-check-family"},
+                   true,
+                   true,
+                   false,
+                   TSessionSettings{.bCheckFamily = false}},
+        OptionCase{"NoCheckInfoInternMode",
+                   "update",
+                   {"-p", "x", "--no-check-info"},
+                   true,
+                   true,
+                   false,
+                   TSessionSettings{.bCheckInfo = false}},
+        OptionCase{"InfoReadsOnly", "info", {"-p", "x"}, true, false, false, kInfoOnly},
+        OptionCase{"InfoRelaxedInternMode",
+                   "info",
+                   {"-p", "x", "--no-check-class"},
+                   true,
+                   true,
+                   false,
+                   TSessionSettings{.bCheckClass = false, .bInfoOnly = true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
