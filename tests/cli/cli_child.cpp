@@ -1,0 +1,98 @@
+#include "cli_child.h"
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+TCliChild::TCliChild(const std::string& program, const std::vector<std::string>& args) {
+    char dirTemplate[] = "/tmp/tarvek2-cli-e2e.XXXXXX";
+    FDir = ::mkdtemp(dirTemplate);
+    const std::string out = FDir + "/out", err = FDir + "/err", config = FDir + "/config";
+    fs::create_directories(config);
+    // Everything the child needs is made before the fork: the test process
+    // runs threads (the simulator's line), so the child may only make
+    // async-signal-safe calls.
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (const auto& a : args)
+        argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e)
+        if (std::string(*e).rfind("XDG_CONFIG_HOME=", 0) != 0) envText.emplace_back(*e);
+    envText.push_back("XDG_CONFIG_HOME=" + config);
+    std::vector<char*> envp;
+    for (auto& e : envText)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+
+    FPid = ::fork();
+    if (FPid == 0) {
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (o < 0 || e < 0 || ::dup2(o, STDOUT_FILENO) < 0 || ::dup2(e, STDERR_FILENO) < 0)
+            ::_exit(127);
+        ::execve(program.c_str(), argv.data(), envp.data());
+        ::_exit(127);
+    }
+}
+
+TCliChild::~TCliChild() {
+    if (FPid > 0 && !FDone) {
+        ::kill(FPid, SIGKILL);
+        ::waitpid(FPid, nullptr, 0);
+    }
+    std::error_code ec;
+    fs::remove_all(FDir, ec);
+}
+
+int TCliChild::wait(std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    int status = 0;
+    for (;;) {
+        const pid_t r = ::waitpid(FPid, &status, WNOHANG);
+        if (r == FPid) break;
+        if (std::chrono::steady_clock::now() > end) {
+            ::kill(FPid, SIGKILL);
+            ::waitpid(FPid, &status, 0);
+            FDone = true;
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    FDone = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void TCliChild::signal(int sig) const {
+    ::kill(FPid, sig);
+}
+
+std::string TCliChild::out() const {
+    return readFile(FDir + "/out");
+}
+
+std::string TCliChild::err() const {
+    return readFile(FDir + "/err");
+}

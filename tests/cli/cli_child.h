@@ -1,0 +1,29 @@
+// Runs the built tarvek2-cli as a child process, as an operator would: its
+// standard output and error go to files, its settings to a folder of its own
+// (normal mode: no internal-mode switch there).
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+class TCliChild {
+  public:
+    TCliChild(const std::string& program, const std::vector<std::string>& args);
+    ~TCliChild(); // kills a child that is still running
+
+    // Waits for the end; the exit status, or -1 (the child was killed) when it
+    // did not end in time or died of a signal.
+    int wait(std::chrono::milliseconds limit);
+    void signal(int sig) const;
+    pid_t pid() const { return FPid; }
+
+    std::string out() const;
+    std::string err() const;
+
+  private:
+    pid_t FPid = -1;
+    std::string FDir;
+    bool FDone = false;
+};
