@@ -105,6 +105,7 @@ cleanup() {
   rm -rf "$WORK"
 }
 trap cleanup EXIT
+trap 'exit 1' INT TERM HUP
 
 # wine with a time limit; output into files, never into a pipe that a Wine
 # service started meanwhile could hold open.
@@ -114,30 +115,31 @@ wrun() {
   timeout --kill-after=5 "$limit" wine "$@"
 }
 
-# Starts a simulator with the given options; prints its pseudo-terminal path.
+# Starts a simulator with the given options, as a child of this script; sets
+# SIM_PTY to its pseudo-terminal and SIM_PID to its process.
 start_sim() {
   local name=$1
   shift
   "$SIM" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
-  SIM_PIDS+=($!)
-  local i
-  for i in $(seq 1 100); do
-    local path
-    path=$(grep -m1 -o '/dev/pts/[0-9]*' "$WORK/$name.out" 2>/dev/null || true)
-    if [ -n "$path" ]; then
-      echo "$path"
-      return 0
-    fi
+  SIM_PID=$!
+  SIM_PIDS+=("$SIM_PID")
+  SIM_PTY=""
+  for _ in $(seq 1 100); do
+    SIM_PTY=$(grep -m1 -o '^/dev/pts/[0-9]*' "$WORK/$name.out" 2>/dev/null || true)
+    [ -n "$SIM_PTY" ] && return 0
     sleep 0.1
   done
-  echo "simulator $name did not start" >&2
+  echo "simulator $name did not start:" >&2
   cat "$WORK/$name.err" >&2
-  return 1
+  exit 1
 }
 
 step "start the simulators and the Wine prefix"
-PTY_GOOD=$(start_sim good)
-PTY_SILENT=$(start_sim silent --silent)
+start_sim good
+PTY_GOOD=$SIM_PTY
+GOOD_PID=$SIM_PID
+start_sim silent --silent
+PTY_SILENT=$SIM_PTY
 echo "COM5 -> $PTY_GOOD (simulator), COM6 -> $PTY_SILENT (silent simulator)"
 
 wineboot -i >/dev/null 2>&1
@@ -181,8 +183,115 @@ else
   fail "Windows test programs"
 fi
 
-step "Windows sessions over COM ports"
-# (added below)
+# --- sessions of the Windows tarvek2-cli -----------------------------------------
+# The data records of an image in the order the updater writes them: every
+# full data record (64 bytes, type 00) in file order, the vector table (block
+# 0x03DF) last.  Block numbers in decimal, comma-separated.
+image_blocks() {
+  awk '
+    function hex(s,   i, v) { v = 0; s = toupper(s)
+      for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789ABCDEF", substr(s, i, 1)) - 1
+      return v }
+    NR > 8 && substr($0, 1, 1) == ":" && substr($0, 2, 2) == "40" && substr($0, 8, 2) == "00" {
+      b = hex(substr($0, 4, 4)); if (b == 991) { held = 1; next }
+      out = out (out == "" ? "" : ",") b }
+    END { if (held) out = out (out == "" ? "" : ",") 991; print out }' "$1" | tr -d '\r'
+}
+
+# A list from the simulator's latest record ("blocks" or "lastRunBlocks"):
+# SIGUSR1 makes it write the record without ending.
+sim_record_list() {
+  local name=$1 pid=$2 key=$3 before
+  before=$(grep -c '"blocks"' "$WORK/$name.out" || true)
+  kill -USR1 "$pid"
+  for _ in $(seq 1 50); do
+    [ "$(grep -c '"blocks"' "$WORK/$name.out" || true)" -gt "$before" ] && break
+    sleep 0.1
+  done
+  grep '"blocks"' "$WORK/$name.out" | tail -1 | sed -n "s/.*\"$key\":\[\([^]]*\)\].*/\1/p"
+}
+
+EXPECTED=$(image_blocks firmware/Tarvek2_V2_08_PF21_PR38_BL3_0.txt)
+cd "$WORK" # Windows paths of the programs' files lie on Wine's drive Z:
+
+step "full update over COM5 (Win32 serial backend) against the simulator"
+SECONDS_UPDATE=$SECONDS
+rc=0
+wrun 300 "$CLI" update --port COM5 >"$WORK/update.out" 2>&1 || rc=$?
+echo "exit $rc after $((SECONDS - SECONDS_UPDATE)) s: $(tr -d '\r' <"$WORK/update.out" | tail -1)"
+GOT=$(sim_record_list good "$GOOD_PID" blocks)
+if [ "$rc" -eq 0 ] && grep -q 'succesfully completed' "$WORK/update.out" && [ -n "$EXPECTED" ] &&
+  [ "$GOT" = "$EXPECTED" ]; then
+  pass "full update over COM5: exit 0, the simulator got the image's $(echo "$EXPECTED" | tr ',' '\n' | wc -l) records in order, block 0x03DF last"
+else
+  fail "full update over COM5 (exit $rc)"
+  tail -20 "$WORK/update.out"
+  echo "expected blocks: ${EXPECTED:0:200}..."
+  echo "written blocks:  ${GOT:0:200}..."
+fi
+
+step "silent logger over COM6: communication error after five attempts"
+rc=0
+TARVEK2_TRACE=$WORK/silent.trace wrun 120 "$CLI" update --port COM6 --max-restarts 0 \
+  >"$WORK/silent-cli.out" 2>&1 || rc=$?
+tr -d '\r' <"$WORK/silent-cli.out"
+# Each identify attempt: "+s.mmm TX 81 ..." and the read's end "+s.mmm RX (0 of 8, time-out)".
+WAITS=$(tr -d '\r' <"$WORK/silent.trace" | awk '
+  / TX 81 / { t = substr($1, 2) + 0; next }
+  / RX \(0 of 8, time-out\)/ && t != "" { printf "%d ", (substr($1, 2) - t) * 1000 + 0.5; t = "" }')
+echo "read waits (ms): $WAITS"
+n=0
+bad=0
+for w in $WAITS; do
+  n=$((n + 1))
+  if [ "$w" -lt 200 ] || [ "$w" -gt 600 ]; then bad=$((bad + 1)); fi
+done
+if [ "$rc" -eq 30 ] && grep -q 'Repeat update because communication error!' "$WORK/silent-cli.out" &&
+  [ "$n" -eq 5 ] && [ "$bad" -eq 0 ]; then
+  pass "silent logger: exit 30 (communication error), five identify attempts, each read ended after 200..600 ms"
+else
+  fail "silent logger (exit $rc, $n attempts, $bad reads outside 200..600 ms)"
+  tr -d '\r' <"$WORK/silent.trace"
+fi
+
+step "port list from the registry's serial device map"
+wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\VCP0' /d COM5 /f >/dev/null 2>&1
+wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial0' /d COM1 /f >/dev/null 2>&1
+rc=0
+wrun 60 "$CLI" ports >"$WORK/ports.out" 2>&1 || rc=$?
+PORTS=$(tr -d '\r' <"$WORK/ports.out" | paste -sd ' ' -)
+echo "ports: $PORTS"
+if [ "$rc" -eq 0 ] && [ "$PORTS" = "COM5" ]; then
+  pass "ports lists COM5 (\\Device\\VCP0) and leaves out COM1 (\\Device\\Serial0)"
+else
+  fail "ports (exit $rc): '$PORTS'"
+fi
+
+step "internal mode from HKCU\\Software\\Quorvane\\Vorn"
+VORN='HKCU\Software\Quorvane\Vorn'
+for setting in none 1234 7361; do
+  wine reg delete "$VORN" /v intern /f >/dev/null 2>&1 || true
+  if [ "$setting" != none ]; then
+    wine reg add "$VORN" /v intern /t REG_DWORD /d "$setting" /f >/dev/null 2>&1
+  fi
+  rc=0
+  wrun 300 "$CLI" update --port COM5 --no-check-info >"$WORK/intern-$setting.out" 2>&1 || rc=$?
+  echo "intern=$setting: exit $rc: $(tr -d '\r' <"$WORK/intern-$setting.out" | tail -1)"
+  if [ "$setting" = 7361 ]; then
+    GOT=$(sim_record_list good "$GOOD_PID" lastRunBlocks)
+    if [ "$rc" -eq 0 ] && [ "$GOT" = "$EXPECTED" ]; then
+      pass "intern=7361: update --no-check-info accepted and completed"
+    else
+      fail "intern=7361: update --no-check-info (exit $rc)"
+      tail -20 "$WORK/intern-$setting.out"
+    fi
+  elif [ "$rc" -eq 2 ]; then
+    pass "intern=$setting: update --no-check-info refused with exit 2"
+  else
+    fail "intern=$setting: update --no-check-info gave exit $rc, not 2"
+  fi
+done
+cd "$ROOT"
 
 step "done"
 wineserver -k >/dev/null 2>&1 || true
