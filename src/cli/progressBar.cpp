@@ -69,20 +69,24 @@ void TProgressBar::setPercent(int percent) {
     FPercent = std::clamp(percent, 0, 100);
 }
 
-void TProgressBar::redraw(bool force) {
+void TProgressBar::redraw(bool force)
+{
     const std::int64_t now = FClock.nowMs();
     if (!force && FLastDraw >= 0 && now - FLastDraw < cRedrawEveryMs) return;
     FLastDraw = now;
     std::int64_t remaining = -1;
-    if (FWriteStart >= 0 && FPercent > 0) {
+    if (FPercent >= 100) remaining = 0;
+    else if (FWriteStart >= 0 && FPercent > 0) {
         const std::int64_t spent = now - FWriteStart;
         remaining = spent * (99 - std::min(FPercent, 99)) / FPercent + cFinishWaitMs;
     }
     const std::string text = progressBarText(FPercent, now - FStart, remaining, FWidth);
+    if (FShown > 0 && text == FText) return; // already on the line
     std::string line = "\r" + text;
     if (text.size() < FShown) line += std::string(FShown - text.size(), ' ') + "\r" + text;
     FErr << line << std::flush;
     FShown = text.size();
+    FText = text;
 }
 
 void TProgressBar::clear() {

@@ -43,6 +43,7 @@ class TProgressBar {
     int FPercent = 0;
     std::int64_t FLastDraw = -1;
     std::size_t FShown = 0; // characters on the line now
+    std::string FText;      // and what they say
 };
 
 // Columns of the terminal on standard error; 80 when unknown.
