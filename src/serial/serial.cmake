@@ -3,6 +3,9 @@ target_sources(tarvek2core PRIVATE
   serial/uRS232.cpp
   serial/uPortTrace.cpp
   serial/uPortListFilter.cpp
+  # Without libudev (and on Windows, where WM_DEVICECHANGE tells of ports)
+  # the watcher reports no events.
+  serial/uPortWatcher.cpp
 )
 if(WIN32)
   target_sources(tarvek2core PRIVATE
@@ -16,7 +19,6 @@ else()
     serial/uRS232_posix.cpp
     serial/uPortProblem_posix.cpp
     serial/uPortList_linux.cpp
-    serial/uPortWatcher.cpp
   )
   # Hot-plug events come from libudev where present; without it the watcher
   # reports no events and the port list is refreshed on demand only.
