@@ -1,0 +1,259 @@
+// Program start: the option reader, the internal-mode switch, and what the
+// window looks like and asks in each mode.
+#include "ui/uDesign.h"
+#include "ui/uInternMode.h"
+#include "ui/uWinTools1V4.h"
+#include "window_test_support.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+
+class TestOptions : public QObject {
+    Q_OBJECT
+  private slots:
+    void getOption_data();
+    void getOption();
+    void getOptionCutsLongValues();
+    void internValue_data();
+    void internValue();
+    void internModeFromSettings();
+    void windowModes_data();
+    void windowModes();
+    void fileModeSharesTheUpdateButtonsPlace();
+    void portOptionFillsThePortBox();
+};
+
+using Args = std::vector<std::string>;
+Q_DECLARE_METATYPE(Args)
+
+void TestOptions::getOption_data() {
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("def");
+    QTest::addColumn<Args>("args");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("no arguments") << "mf:"
+                                  << "d" << Args{"prog"} << "d";
+    QTest::newRow("value behind the key") << "mf:"
+                                          << "" << Args{"prog", "mf:+"} << "+";
+    QTest::newRow("key in upper case") << "mf:"
+                                       << "" << Args{"prog", "MF:+"} << "+";
+    QTest::newRow("value keeps its case") << "f:"
+                                          << "" << Args{"prog", "F:AbC"} << "AbC";
+    QTest::newRow("key alone does not count") << "mf:"
+                                              << "d" << Args{"prog", "mf:", "mf:-"} << "-";
+    QTest::newRow("key alone only") << "mf:"
+                                    << "d" << Args{"prog", "mf:"} << "d";
+    QTest::newRow("first match wins") << "mf:"
+                                      << "" << Args{"prog", "mf:+", "mf:-"} << "+";
+    QTest::newRow("key must start the argument") << "f:"
+                                                 << "d" << Args{"prog", "xf:+"} << "d";
+    QTest::newRow("unknown arguments ignored") << "cc:"
+                                               << "" << Args{"prog", "hello", "-v", "cc:-"} << "-";
+    QTest::newRow("program name is not an argument") << "mf:"
+                                                     << "d" << Args{"mf:+"} << "d";
+    QTest::newRow("empty argument list") << "mf:"
+                                         << "d" << Args{} << "d";
+    QTest::newRow("blank after the key is part of the value")
+        << "port:"
+        << "" << Args{"prog", "port: x"} << " x";
+}
+
+void TestOptions::getOption() {
+    QFETCH(QString, key);
+    QFETCH(QString, def);
+    QFETCH(Args, args);
+    QFETCH(QString, expected);
+    QCOMPARE(QString::fromStdString(::getOption(key.toStdString(), def.toStdString(), args)),
+             expected);
+    QStringList qargs;
+    for (const auto& a : args)
+        qargs << QString::fromStdString(a);
+    QCOMPARE(::getOption(key, def, qargs), expected);
+}
+
+void TestOptions::getOptionCutsLongValues() {
+    const std::string value(1500, 'x');
+    const std::string got = ::getOption("f:", "", Args{"prog", "f:" + value});
+    QCOMPARE(got.size(), std::size_t(1000));
+}
+
+void TestOptions::internValue_data() {
+    QTest::addColumn<QVariant>("value");
+    QTest::addColumn<bool>("intern");
+    QTest::newRow("missing") << QVariant() << false;
+    QTest::newRow("the code as text") << QVariant(QStringLiteral("7361")) << true;
+    QTest::newRow("the code as integer") << QVariant(7361) << true;
+    QTest::newRow("blanks around") << QVariant(QStringLiteral(" 7361 ")) << true;
+    QTest::newRow("another number") << QVariant(QStringLiteral("7362")) << false;
+    QTest::newRow("zero") << QVariant(0) << false;
+    QTest::newRow("not an integer") << QVariant(QStringLiteral("abc")) << false;
+    QTest::newRow("number with trailing text") << QVariant(QStringLiteral("7361x")) << false;
+    QTest::newRow("empty") << QVariant(QString()) << false;
+}
+
+void TestOptions::internValue() {
+    QFETCH(QVariant, value);
+    QFETCH(bool, intern);
+    QCOMPARE(isInternValue(value), intern);
+}
+
+void TestOptions::internModeFromSettings() {
+    setInternValue(QVariant());
+    QVERIFY(!readInternMode());
+    setInternValue(QStringLiteral("7361"));
+    QVERIFY(readInternMode());
+    QVERIFY(TfrmMain::isInternMode());
+    setInternValue(QStringLiteral("intern"));
+    QVERIFY(!readInternMode());
+    setInternValue(QVariant());
+}
+
+void TestOptions::windowModes_data() {
+    QTest::addColumn<QVariant>("intern");
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<bool>("clearWarning");
+    QTest::addColumn<QString>("checks"); // class, family, info: 1 on, 0 off
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("question"); // asked by "Update"; empty: none
+
+    const QString save = QString::fromLatin1(cAskSaveMeasurements);
+    const QString clear = QString::fromLatin1(cAskClearWarning);
+    const QVariant off;
+    const QVariant on(QStringLiteral("7361"));
+
+    QTest::newRow("normal") << off << QStringList{} << 0 << false << "111"
+                            << "" << save;
+    QTest::newRow("normal, checks not relaxed")
+        << off << QStringList{"cc:-", "cf:-", "ci:-", "f:+"} << 0 << false << "111"
+        << "" << save;
+    QTest::newRow("mf:+") << off << QStringList{"mf:+"} << 0 << true << "111"
+                          << "F" << clear;
+    QTest::newRow("mf:+ before mf:-") << off << QStringList{"mf:+", "mf:-"} << 0 << true << "111"
+                                      << "F" << clear;
+    QTest::newRow("mf:- before mf:+") << off << QStringList{"mf:-", "mf:+"} << 0 << false << "111"
+                                      << "" << save;
+    QTest::newRow("mf: with another value") << off << QStringList{"mf:x"} << 0 << false << "111"
+                                            << "" << save;
+    QTest::newRow("intern") << on << QStringList{} << 1 << false << "111"
+                            << ""
+                            << "";
+    QTest::newRow("intern, f:+") << on << QStringList{"f:+"} << 2 << false << "111"
+                                 << ""
+                                 << "";
+    QTest::newRow("intern, f:-") << on << QStringList{"f:-"} << 1 << false << "111"
+                                 << ""
+                                 << "";
+    QTest::newRow("intern, checks relaxed")
+        << on << QStringList{"cc:-", "cf:-", "ci:-"} << 1 << false << "000"
+        << ""
+        << "";
+    QTest::newRow("intern, upper-case key") << on << QStringList{"CF:-"} << 1 << false << "101"
+                                            << ""
+                                            << "";
+    QTest::newRow("intern, other values change nothing")
+        << on << QStringList{"cc:+", "ci:0", "cf:--"} << 1 << false << "111"
+        << ""
+        << "";
+    QTest::newRow("intern, mf:+") << on << QStringList{"mf:+"} << 1 << true << "111"
+                                  << "F" << clear;
+    QTest::newRow("switch not an integer")
+        << QVariant(QStringLiteral("yes")) << QStringList{"f:+"} << 0 << false << "111"
+        << "" << save;
+}
+
+void TestOptions::windowModes() {
+    QFETCH(QVariant, intern);
+    QFETCH(QStringList, args);
+    QFETCH(int, fileMode);
+    QFETCH(bool, clearWarning);
+    QFETCH(QString, checks);
+    QFETCH(QString, status);
+    QFETCH(QString, question);
+
+    setInternValue(intern);
+    int sessions = 0;
+    TMainSetup setup;
+    setup.args = QStringList{QStringLiteral("tarvek2-update")} + args;
+    setup.commThreadClass = [&sessions](TSessionContext) -> std::unique_ptr<TCommThread> {
+        ++sessions;
+        return nullptr;
+    };
+    auto w = makeMain(std::move(setup));
+    TShown shown;
+    shown.attach(*w);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    QTest::qWait(20); // the first idle moment
+
+    QCOMPARE(w->windowTitle(), QStringLiteral("Tarvek2 Firmware Update"));
+    QCOMPARE(w->fileMode(), fileMode);
+    QCOMPARE(w->clearWarning(), clearWarning);
+    const TSessionSettings& s = w->settings();
+    QCOMPARE(QStringLiteral("%1%2%3")
+                 .arg(int(s.bCheckClass))
+                 .arg(int(s.bCheckFamily))
+                 .arg(int(s.bCheckInfo)),
+             checks);
+    QVERIFY(!s.bInfoOnly);
+    QCOMPARE(w->statusText(), status);
+
+    auto* file = w->findChild<QPushButton*>(QStringLiteral("btnFile"));
+    auto* fileVersion = w->findChild<QAction*>(QStringLiteral("menInfoFile"));
+    auto* infoOnly = w->findChild<QCheckBox*>(QStringLiteral("chkReadInfoOnly"));
+    QCOMPARE(file->isVisible(), fileMode == 2);
+    QCOMPARE(fileVersion->isVisible(), fileMode == 2);
+    QCOMPARE(infoOnly->isVisible(), fileMode > 0);
+    QVERIFY(!infoOnly->isChecked());
+    QCOMPARE(w->protocolWindow()->isVisible(), fileMode > 0);
+
+    // "Update": the question due in this mode; "No" starts nothing.
+    shown.answer = false;
+    w->findChild<QPushButton*>(QStringLiteral("btnProg"))->click();
+    if (question.isEmpty()) {
+        QVERIFY(shown.questions.isEmpty());
+        QCOMPARE(sessions, 1);
+    } else {
+        QCOMPARE(shown.questions, QStringList{question});
+        QCOMPARE(sessions, 0);
+    }
+    w->endSession();
+    setInternValue(QVariant());
+}
+
+void TestOptions::fileModeSharesTheUpdateButtonsPlace() {
+    setInternValue(QStringLiteral("7361"));
+    TMainSetup setup;
+    setup.args = QStringList{QStringLiteral("tarvek2-update"), QStringLiteral("f:+")};
+    auto w = makeMain(std::move(setup));
+    auto* prog = w->findChild<QPushButton*>(QStringLiteral("btnProg"));
+    auto* file = w->findChild<QPushButton*>(QStringLiteral("btnFile"));
+    auto* close = w->findChild<QPushButton*>(QStringLiteral("btnClose"));
+    QCOMPARE(prog->width(), close->width() / 2);
+    QCOMPARE(file->width(), close->width() / 2);
+    QCOMPARE(file->x(), prog->x() + prog->width() + du(8));
+    setInternValue(QVariant());
+
+    auto normal = makeMain(TMainSetup{});
+    QCOMPARE(normal->findChild<QPushButton*>(QStringLiteral("btnProg"))->width(),
+             normal->findChild<QPushButton*>(QStringLiteral("btnClose"))->width());
+}
+
+void TestOptions::portOptionFillsThePortBox() {
+    for (const QVariant& intern : {QVariant(), QVariant(QStringLiteral("7361"))}) {
+        setInternValue(intern);
+        TMainSetup setup;
+        setup.args =
+            QStringList{QStringLiteral("tarvek2-update"), QStringLiteral("port:/dev/pts/7")};
+        auto w = makeMain(std::move(setup));
+        auto* box = w->findChild<QComboBox*>(QStringLiteral("cbxPort"));
+        QCOMPARE(box->currentText(), QStringLiteral("/dev/pts/7"));
+        QCOMPARE(box->count(), 2); // the port list is still offered
+    }
+    setInternValue(QVariant());
+}
+
+TARVEK2_UI_TEST_MAIN(TestOptions)
+#include "test_options.moc"

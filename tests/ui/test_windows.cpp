@@ -1,0 +1,282 @@
+// The companion windows: report lines, the message window's place and keys,
+// the confirmation question, the firmware overview, and the report docked
+// under the main window.
+#include "images/uOverview.h"
+#include "session/uNotifyTexts.h"
+#include "ui/uConfirm.h"
+#include "ui/uInfo.h"
+#include "window_test_support.h"
+
+#include <QHeaderView>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+
+#include <ctime>
+
+class TestWindows : public QObject {
+    Q_OBJECT
+  private slots:
+    void reportLineFormat();
+    void reportAddAndClear();
+    void messageGeometry_data();
+    void messageGeometry();
+    void messageWindowPlacedOverMainWindow();
+    void messageWindowClosesOnEnterAndEsc();
+    void messageWindowWrapsLongText();
+    void confirmQuestion();
+    void overviewRows();
+    void overviewWithFileFirst();
+    void reportFollowsMainWindow();
+};
+
+void TestWindows::reportLineFormat() {
+    std::tm t{};
+    t.tm_hour = 14;
+    t.tm_min = 5;
+    t.tm_sec = 9;
+    QCOMPARE(QString::fromStdString(reportLine(t, "Process cancelled!")),
+             QStringLiteral("14-05-09 -> Process cancelled!"));
+    t.tm_hour = 0;
+    t.tm_min = 0;
+    t.tm_sec = 0;
+    QCOMPARE(QString::fromStdString(reportLine(t, "")), QStringLiteral("00-00-00 -> "));
+}
+
+void TestWindows::reportAddAndClear() {
+    TfrmProtocol report(nullptr);
+    QCOMPARE(report.windowTitle(), QStringLiteral("Report"));
+    QVERIFY(report.lines().isEmpty());
+    report.Add(QStringLiteral("first"));
+    report.Add(QString());
+    report.Add(QStringLiteral("Start at serial port \"COM5\""));
+    const QStringList lines = report.lines();
+    QCOMPARE(lines.size(), 3);
+    const QRegularExpression line(QStringLiteral("^([01]\\d|2[0-3])-[0-5]\\d-[0-5]\\d -> (.*)$"));
+    QStringList texts;
+    for (const QString& l : lines) {
+        const auto m = line.match(l);
+        QVERIFY2(m.hasMatch(), qPrintable(l));
+        texts << m.captured(2);
+    }
+    QCOMPARE(texts, (QStringList{"first", "", "Start at serial port \"COM5\""}));
+    report.Clear();
+    QVERIFY(report.lines().isEmpty());
+
+    // The operator cannot close it.
+    report.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&report));
+    QVERIFY(!report.close());
+    QVERIFY(report.isVisible());
+    QVERIFY(!(report.windowFlags() & Qt::WindowCloseButtonHint));
+}
+
+void TestWindows::messageGeometry_data() {
+    QTest::addColumn<QRect>("covered");
+    QTest::addColumn<int>("ownHeight");
+    QTest::addColumn<QRect>("expected");
+    QTest::newRow("500 wide at 100,200, 300 high")
+        << QRect(100, 200, 500, 300) << 120 << QRect(110, 370, 480, 120);
+    QTest::newRow("at the origin") << QRect(0, 0, 300, 200) << 81 << QRect(10, 109, 280, 81);
+}
+
+void TestWindows::messageGeometry() {
+    QFETCH(QRect, covered);
+    QFETCH(int, ownHeight);
+    QFETCH(QRect, expected);
+    const QRect got = ::messageGeometry(covered, ownHeight);
+    QCOMPARE(got, expected);
+    QCOMPARE(got.top() + got.height(), covered.top() + covered.height() - 10);
+}
+
+void TestWindows::messageWindowPlacedOverMainWindow() {
+    TfrmMessage msg(nullptr);
+    QCOMPARE(msg.windowTitle(), QStringLiteral("Information"));
+    QString shown;
+    msg.onShowMsg = [&shown](const QString& t) { shown = t; };
+    const int ownHeight = msg.frameGeometry().height();
+    msg.showMsg(QStringLiteral("Process cancelled!"), 100, 200, 500, 300);
+    QCOMPARE(shown, QStringLiteral("Process cancelled!"));
+    QCOMPARE(msg.text(), QStringLiteral("Process cancelled!"));
+    const QRect outer = msg.frameGeometry();
+    QCOMPARE(outer.left(), 110);
+    QCOMPARE(outer.width(), 480);
+    QCOMPARE(outer.top() + outer.height(), 490);
+    QCOMPARE(outer.height(), ownHeight); // the height stays
+
+    // The next message replaces the text.
+    msg.showMsg(QStringLiteral("second"), 0, 0, 400, 400);
+    QCOMPARE(msg.text(), QStringLiteral("second"));
+}
+
+void TestWindows::messageWindowClosesOnEnterAndEsc() {
+    TfrmMessage msg(nullptr);
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+        bool closedByKey = false;
+        onNextModal([&closedByKey, key, &msg](QWidget* modal) {
+            closedByKey = modal == &msg;
+            QTest::keyClick(modal, key);
+        });
+        QElapsedTimer t;
+        t.start();
+        msg.showMsg(QStringLiteral("Update Tarvek2 V2.08 succesfully completed."), 0, 0, 500, 300);
+        QVERIFY2(closedByKey, "the message window did not come up modally");
+        QVERIFY(!msg.isVisible());
+        QVERIFY(t.elapsed() < 4000);
+    }
+}
+
+void TestWindows::messageWindowWrapsLongText() {
+    TfrmMessage msg(nullptr);
+    msg.onShowMsg = [](const QString&) {};
+    const QString longText = QString(QStringLiteral("There is no update available or the logger "
+                                                    "has another update ID! "))
+                                 .repeated(4);
+    msg.showMsg(longText, 0, 0, 500, 300);
+    const QSize before = msg.size();
+    msg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&msg));
+    auto* memo = msg.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    QVERIFY(memo->document()->blockCount() == 1);
+    QCOMPARE(msg.size(), before);
+    msg.hide();
+}
+
+void TestWindows::confirmQuestion() {
+    struct Case {
+        Qt::Key key;
+        bool answer;
+    };
+    for (const Case c : {Case{Qt::Key_Return, true}, Case{Qt::Key_Escape, false}}) {
+        QString caption;
+        QStringList buttons;
+        QString text;
+        onNextModal([&](QWidget* modal) {
+            caption = modal->windowTitle();
+            for (QPushButton* b : modal->findChildren<QPushButton*>())
+                buttons << b->text();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) text = box->text();
+            QTest::keyClick(modal, c.key);
+        });
+        const bool answer = askConfirm(nullptr, QString::fromLatin1(cAskCloseBusy));
+        QCOMPARE(answer, c.answer);
+        QCOMPARE(caption, QStringLiteral("Confirm"));
+        buttons.sort();
+        QCOMPARE(buttons, (QStringList{"No", "Yes"}));
+        QCOMPARE(text,
+                 QStringLiteral("The update is not finished!\nDo you really close the program ?"));
+    }
+}
+
+namespace {
+
+QList<QStringList> rowsOf(const TfrmInfo& info) {
+    QList<QStringList> rows;
+    for (int i = 0; i < info.list()->topLevelItemCount(); ++i) {
+        QStringList row;
+        for (int c = 0; c < 6; ++c)
+            row << info.list()->topLevelItem(i)->text(c);
+        rows << row;
+    }
+    return rows;
+}
+
+} // namespace
+
+void TestWindows::overviewRows() {
+    auto w = makeMain(TMainSetup{});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    TfrmInfo* info = w->infoWindow();
+    QCOMPARE(info->windowTitle(), QStringLiteral("Overview"));
+    QStringList headers;
+    for (int c = 0; c < info->list()->columnCount(); ++c)
+        headers << info->list()->headerItem()->text(c);
+    QCOMPARE(headers, (QStringList{"Firmware", "Version", "Platform", "Print", "Date", "BL"}));
+    QVERIFY(!info->list()->header()->sectionsClickable());
+
+    const QList<QStringList> expected{
+        {"Tarvek2", "2.08", "F5438 WD2", "A10g WLAN UART", "01.12.2021 09:05:06", "3.0"},
+        {"Tarvek2", "2.08", "F5438 WD2", "A10e WLAN UART", "01.12.2021 09:05:00", "3.0"},
+    };
+    for (int selected : {-1, 1, 2}) {
+        w->catalog().iSelectedFW = selected;
+        // "Firmware" twice: the same rows, not twice as many.
+        for (int round = 0; round < 2; ++round) {
+            QList<QStringList> rows;
+            int columnsSum = 0;
+            QRect placed;
+            int clientWidth = 0;
+            onNextModal([&](QWidget* modal) {
+                rows = rowsOf(*info);
+                for (int c = 0; c < 6; ++c) {
+                    const int width = info->list()->columnWidth(c);
+                    const int header = info->list()->header()->sectionSizeHint(c);
+                    QVERIFY(width >= header + 5);
+                    columnsSum += width;
+                }
+                placed = info->frameGeometry();
+                clientWidth = info->width();
+                QTest::keyClick(modal, Qt::Key_Return); // "OK" holds the focus
+            });
+            QAction* firmware = w->findChild<QAction*>(QStringLiteral("menInfoFirmware"));
+            firmware->trigger();
+            QCOMPARE(rows, expected);
+            QCOMPARE(clientWidth, columnsSum + 30);
+            QCOMPARE(placed.topLeft(), w->frameGeometry().topLeft());
+            QCOMPARE(placed.height(), w->frameGeometry().height());
+            QVERIFY(!info->isVisible());
+        }
+    }
+}
+
+void TestWindows::overviewWithFileFirst() {
+    auto w = makeMain(TMainSetup{});
+    TBl3FileHeader h{};
+    h.vorn_class = 0x6621;
+    h.vorn_verH = 2;
+    h.vorn_verL = 123;
+    h.vorn_platform = 21;
+    h.vorn_print = 38;
+    h.vorn_date = "02.02.2022 10:00:00";
+    h.vorn_bl = 0xFFFF;
+    h.vorn_bl_ver = 0;
+    w->catalog().FileHeader = h;
+    w->catalog().iSelectedFW = 0;
+    TfrmInfo* info = w->infoWindow();
+    info->fillRows();
+    const QList<QStringList> rows = rowsOf(*info);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0], (QStringList{"Tarvek2", "2.123", "F5438 WD2", "A10e WLAN UART",
+                                   "02.02.2022 10:00:00", "65535.0"}));
+    QCOMPARE(rows[1][3], QStringLiteral("A10g WLAN UART"));
+    info->fillRows();
+    QCOMPARE(rowsOf(*info).size(), 3);
+}
+
+void TestWindows::reportFollowsMainWindow() {
+    setInternValue(QStringLiteral("7361"));
+    auto w = makeMain(TMainSetup{});
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    TfrmProtocol* report = w->protocolWindow();
+    QTRY_VERIFY(report->isVisible()); // shown at the first idle moment in internal mode
+    QCOMPARE(report->frameGeometry().width(), w->frameGeometry().width());
+    for (const QPoint to : {QPoint(120, 80), QPoint(300, 260), QPoint(0, 0)}) {
+        w->move(to);
+        QTRY_COMPARE(report->pos(),
+                     QPoint(w->frameGeometry().left(), w->frameGeometry().bottom() + 1));
+    }
+    setInternValue(QVariant());
+
+    // In normal mode the report is never shown.
+    auto normal = makeMain(TMainSetup{});
+    normal->show();
+    QVERIFY(QTest::qWaitForWindowExposed(normal.get()));
+    QTest::qWait(30);
+    QVERIFY(!normal->protocolWindow()->isVisible());
+}
+
+TARVEK2_UI_TEST_MAIN(TestWindows)
+#include "test_windows.moc"
