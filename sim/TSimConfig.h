@@ -67,6 +67,10 @@ struct TSimConfig {
     // Pacing of the answers: each byte takes 10 bits at this baud rate.
     // 0: unpaced (a pseudo-terminal has no baud timing of its own).
     int baud = 0;
+    // With baud: what the updater writes is also taken in at the line's pace
+    // (a 139-character record is processed 145 ms after it was written at
+    // 9600 baud), so that an exchange takes as long as on the real line.
+    bool paceInput = false;
 
     std::uint16_t restartClass() const { return classAfterRestart.value_or(updateClass); }
 };

@@ -14,7 +14,7 @@ namespace {
 
 using TClock = std::chrono::steady_clock;
 
-constexpr int cPollMs = 20;
+constexpr int cPollMs = 50;
 // How long an answer may wait for room in the terminal's buffer before the
 // rest of it is lost, as it would be on a line that nobody reads.
 constexpr auto cWriteGiveUp = std::chrono::seconds(2);
@@ -148,6 +148,7 @@ void TSimulatedLogger::handleInput() {
             std::this_thread::sleep_for(std::chrono::milliseconds(cPollMs));
         return;
     }
+    awaitInputLineTime(static_cast<std::size_t>(n));
     std::vector<std::uint8_t> answer;
     bool bCut = false;
     {
@@ -170,17 +171,31 @@ void TSimulatedLogger::writeAnswer(const std::uint8_t* data, std::size_t n) {
         writeSome(data, n);
         return;
     }
-    // Each byte is 10 bits on the line (start, 8 data, stop); a byte is
-    // handed over once its last bit would have arrived.
-    const auto byteTime = std::chrono::duration_cast<TClock::duration>(
-        std::chrono::nanoseconds(10'000'000'000LL / FConfig.baud));
+    // A byte is handed over once its last bit would have arrived.
+    const auto step = byteTime();
     auto due = std::max(TClock::now(), FLineFreeAt);
     for (std::size_t i = 0; i < n && !FStopping; ++i) {
-        due += byteTime;
+        due += step;
         std::this_thread::sleep_until(due);
         if (!writeSome(data + i, 1)) break;
     }
     FLineFreeAt = due;
+}
+
+std::chrono::steady_clock::duration TSimulatedLogger::byteTime() const {
+    // Each byte is 10 bits on the line: start bit, 8 data bits, stop bit.
+    return std::chrono::duration_cast<TClock::duration>(
+        std::chrono::nanoseconds(10'000'000'000LL / FConfig.baud));
+}
+
+void TSimulatedLogger::awaitInputLineTime(std::size_t n) {
+    if (FConfig.baud <= 0 || !FConfig.paceInput) return;
+    // The bytes just read have been on the line since they were written at
+    // the earliest; they count as received when their last bit is in.
+    FInputFreeAt = std::max(TClock::now(), FInputFreeAt) + byteTime() * static_cast<long>(n);
+    while (!FStopping && TClock::now() < FInputFreeAt)
+        std::this_thread::sleep_until(
+            std::min(FInputFreeAt, TClock::now() + std::chrono::milliseconds(cPollMs)));
 }
 
 bool TSimulatedLogger::writeSome(const std::uint8_t* data, std::size_t n) {

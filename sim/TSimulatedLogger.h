@@ -66,6 +66,8 @@ class TSimulatedLogger {
     void handleInput();
     void writeAnswer(const std::uint8_t* data, std::size_t n);
     bool writeSome(const std::uint8_t* data, std::size_t n);
+    void awaitInputLineTime(std::size_t n);
+    std::chrono::steady_clock::duration byteTime() const;
     void closeLine();
 
     const TSimConfig FConfig;
@@ -82,5 +84,6 @@ class TSimulatedLogger {
     bool FStarted = false;
     std::atomic<bool> FStopping{false};
     std::chrono::steady_clock::time_point FLastInput{};
-    std::chrono::steady_clock::time_point FLineFreeAt{};
+    std::chrono::steady_clock::time_point FLineFreeAt{};  // answers: line busy until
+    std::chrono::steady_clock::time_point FInputFreeAt{}; // input: line busy until
 };

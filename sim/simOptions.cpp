@@ -127,6 +127,8 @@ int parseSimOptions(int argc, char** argv, TSimOptions& options) {
         ->check(CLI::NonNegativeNumber);
     app.add_option("--baud", c.baud, "pace the answers at this baud rate (10 bits a byte)")
         ->check(CLI::NonNegativeNumber);
+    app.add_flag("--pace-input", c.paceInput,
+                 "with --baud, take in what arrives at the line's pace too");
 
     // Program.
     app.add_option("--link", options.sLink, "place a symlink to the port at PATH");

@@ -121,18 +121,23 @@ TEST(SimPty, CutLineHangsUpTheUpdatersEnd) {
 }
 
 // Pacing is the simulator's own: a 139-character echo at 9600 baud cannot
-// arrive before its 1390 bits have passed.
+// arrive before its 1390 bits have passed, nor, when the input is paced too,
+// before the record's own 1390 bits have come in as well.
 TEST(SimPty, PacedAnswersTakeTheLineTime) {
-    TSimConfig config;
-    config.startsInBootloader = true;
-    config.baud = 9600;
-    TSimulatedLogger logger(config);
-    ASSERT_TRUE(logger.start());
-    TPortEnd port(logger.portPath());
     const std::string line = recordsToSend(1).front();
-    const auto t0 = std::chrono::steady_clock::now();
-    port.send(line);
-    EXPECT_EQ(port.read(line.size()), line);
-    EXPECT_GE(std::chrono::steady_clock::now() - t0,
-              std::chrono::microseconds(139 * 10 * 1'000'000LL / 9600));
+    const auto oneWay = std::chrono::microseconds(139 * 10 * 1'000'000LL / 9600);
+    for (const bool bPaceInput : {false, true}) {
+        SCOPED_TRACE(bPaceInput ? "input paced" : "answers paced");
+        TSimConfig config;
+        config.startsInBootloader = true;
+        config.baud = 9600;
+        config.paceInput = bPaceInput;
+        TSimulatedLogger logger(config);
+        ASSERT_TRUE(logger.start());
+        TPortEnd port(logger.portPath());
+        const auto t0 = std::chrono::steady_clock::now();
+        port.send(line);
+        EXPECT_EQ(port.read(line.size()), line);
+        EXPECT_GE(std::chrono::steady_clock::now() - t0, (bPaceInput ? 2 : 1) * oneWay);
+    }
 }
