@@ -9,7 +9,6 @@
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("tarvek2-update"));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(cAppTitle));
 
     // Sessions are created through CommThreadClass, the Tarvek2 update.
     TfrmMain frmMain{TMainSetup{}};

@@ -288,6 +288,10 @@ void TfrmMain::addReport(const QString& text) {
     if (frmProtocol) frmProtocol->Add(text);
 }
 
+void TfrmMain::setAppTitle(const QString& text) {
+    setWindowTitle(text);
+}
+
 void TfrmMain::setStatus(const QString& text) {
     StatusBar1->setText(text);
     StatusBar1->setToolTip(text);
@@ -382,7 +386,7 @@ void TfrmMain::endSession() {
     finishThread();
     FBusy = false;
     ProgressBar1->setFormat(progressFormat(-1));
-    QGuiApplication::setApplicationDisplayName(QString::fromLatin1(cAppTitle));
+    setAppTitle(QString::fromLatin1(cAppTitle));
 }
 
 void TfrmMain::finishThread() {

@@ -69,6 +69,10 @@ class TfrmMain final : public QMainWindow {
     // operator has been told and no session may start.
     bool prepareSession(const QString& fileName);
     void addReport(const QString& text);
+    // The application's title, the text of its task-bar entry: the progress
+    // while busy, the program's name when idle.  The main window carries it.
+    void setAppTitle(const QString& text);
+    QString appTitle() const { return windowTitle(); }
     void setStatus(const QString& text);
     void showInfo(const QString& text);
     static bool isInternMode();

@@ -5,7 +5,6 @@
 
 #include "session/uNotifyTexts.h"
 
-#include <QGuiApplication>
 #include <QProgressBar>
 
 void TfrmMain::WMSessionNotify(const TNotification& n) {
@@ -19,9 +18,7 @@ void TfrmMain::WMSessionNotify(const TNotification& n) {
     if (!r.handled) return;
 
     if (r.progress >= 0) setProgress(r.progress);
-    if (r.titlePercent)
-        QGuiApplication::setApplicationDisplayName(
-            QStringLiteral("%1%").arg(ProgressBar1->value()));
+    if (r.titlePercent) setAppTitle(QStringLiteral("%1%").arg(ProgressBar1->value()));
     if (r.endSession) endSession();
     if (r.beep && beep) beep();
 

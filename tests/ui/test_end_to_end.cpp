@@ -56,7 +56,7 @@ void TestEndToEnd::updateFromTheMainWindow() {
     QCOMPARE(beeps, 0);
     QCOMPARE(w.statusText(), message);
     QCOMPARE(w.findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))->value(), 100);
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Tarvek2 Firmware Update"));
+    QCOMPARE(w.appTitle(), QStringLiteral("Tarvek2 Firmware Update"));
 
     // The report holds the whole session, in order.
     const QStringList report = reportTexts(w);

@@ -143,7 +143,7 @@ void TestNotifications::notification() {
     w->startSession(TCmd::tCMD0);
     w->WMSessionNotify({cNT_PROGRESS, 12});
     w->setStatus(QStringLiteral("before"));
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("12%"));
+    QCOMPARE(w->appTitle(), QStringLiteral("12%"));
     const int linesBefore = int(reportTexts(*w).size());
     w->catalog().iSelectedFW = selected;
 
@@ -157,7 +157,8 @@ void TestNotifications::notification() {
     for (bool busy : shown.busyAtMessage)
         QVERIFY(!busy);
     QCOMPARE(w->findChild<QProgressBar*>(QStringLiteral("ProgressBar1"))->value(), progress);
-    QCOMPARE(QGuiApplication::applicationDisplayName(), title);
+    QCOMPARE(w->appTitle(), title);
+    QCOMPARE(w->windowTitle(), title);
     QCOMPARE(shown.beeps, beep ? 1 : 0);
     QCOMPARE(w->isBusy(), !idle);
     QCOMPARE(w->findChild<QPushButton*>(QStringLiteral("btnProg"))->isEnabled(), idle);

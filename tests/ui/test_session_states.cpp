@@ -60,7 +60,7 @@ void verifyIdle(TfrmMain& w) {
     QVERIFY(s.firmware);
     if (w.fileMode() == 2) QVERIFY(s.file && s.fileVersion); // hidden otherwise
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Tarvek2 Firmware Update"));
+    QCOMPARE(w.appTitle(), QStringLiteral("Tarvek2 Firmware Update"));
 }
 
 void verifyBusy(TfrmMain& w) {
