@@ -70,7 +70,12 @@ class TPosixPort final : public IPort {
     // its descriptor is.
     bool clearError() override { return FFd >= 0; }
 
-    bool purge() override { return FFd >= 0 && ::tcflush(FFd, TCIOFLUSH) == 0; }
+    // Only the receive side needs discarding: every write waits until its
+    // bytes have left (tcdrain), so nothing of ours is left to take back.
+    // Flushing the output as well would, on a pseudo-terminal, discard bytes
+    // the other end has not read yet: the switch frame, which the next
+    // exchange follows 1 ms later, would never reach the logger.
+    bool purge() override { return FFd >= 0 && ::tcflush(FFd, TCIFLUSH) == 0; }
 
     bool write(const std::uint8_t* data, std::size_t n, std::size_t& written) override;
     bool read(std::uint8_t* data, std::size_t n, std::size_t& got) override;
