@@ -25,11 +25,13 @@ std::string readFile(const std::string& path) {
 
 } // namespace
 
-TCliChild::TCliChild(const std::string& program, const std::vector<std::string>& args) {
+TCliChild::TCliChild(const std::string& program, const std::vector<std::string>& args,
+                     const std::string& settings) {
     char dirTemplate[] = "/tmp/tarvek2-cli-e2e.XXXXXX";
     FDir = ::mkdtemp(dirTemplate);
     const std::string out = FDir + "/out", err = FDir + "/err", config = FDir + "/config";
-    fs::create_directories(config);
+    fs::create_directories(config + "/Quorvane");
+    if (!settings.empty()) std::ofstream(config + "/Quorvane/Vorn.conf") << settings;
     // Everything the child needs is made before the fork: the test process
     // runs threads (the simulator's line), so the child may only make
     // async-signal-safe calls.

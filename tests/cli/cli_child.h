@@ -10,7 +10,9 @@
 
 class TCliChild {
   public:
-    TCliChild(const std::string& program, const std::vector<std::string>& args);
+    // settings: the text of its Quorvane/Vorn.conf (none when empty).
+    TCliChild(const std::string& program, const std::vector<std::string>& args,
+              const std::string& settings = {});
     ~TCliChild(); // kills a child that is still running
 
     // Waits for the end; the exit status, or -1 (the child was killed) when it

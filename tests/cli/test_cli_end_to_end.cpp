@@ -172,6 +172,25 @@ TEST_F(CliEndToEnd, PortThatCannotBeOpenedNamesCauseAndRemedy) {
     EXPECT_EQ(sim->record().frames, 0);
 }
 
+TEST_F(CliEndToEnd, RelaxingOptionsFollowTheSettingsFile) {
+    struct Case {
+        std::string settings;
+        int exit; // 2: refused; 10: accepted, and then the port is missing
+    };
+    for (const Case& c :
+         {Case{"", 2}, Case{"[General]\nintern=7361\n", 10}, Case{"intern=7361\n", 10},
+          Case{"[General]\nintern=yes\n", 2}, Case{"[Other]\nintern=7361\n", 2}}) {
+        SCOPED_TRACE(c.settings);
+        TCliChild run(TARVEK2_CLI,
+                      {"update", "--port", "/dev/ttyUSB-tarvek2-missing", "--no-check-info"},
+                      c.settings);
+        EXPECT_EQ(run.wait(30s), c.exit) << run.err();
+        if (c.exit == 2) {
+            EXPECT_NE(run.err().find("internal mode"), std::string::npos);
+        }
+    }
+}
+
 TEST_F(CliEndToEnd, CtrlCCancelsAndReleasesThePort) {
     TSimConfig config;
     config.baud = 38400; // paced: the update takes minutes, the cancel comes early
