@@ -61,5 +61,9 @@ void installCancelHandler(std::atomic<bool>& bCancel) {
     // other blocking calls of the program out of it.
     sa.sa_flags = SA_RESTART;
     ::sigaction(SIGINT, &sa, nullptr);
+    // A reader of the output that goes away (a closed pipe) must not kill the
+    // program halfway through writing the logger: the writes fail instead and
+    // the session runs to its end.
+    ::signal(SIGPIPE, SIG_IGN);
 #endif
 }

@@ -5,5 +5,6 @@
 
 #include <atomic>
 
-// The flag must live until the program ends.
+// Also keeps a closed output pipe from ending the program (POSIX).  The flag
+// must live until the program ends.
 void installCancelHandler(std::atomic<bool>& bCancel);
