@@ -478,6 +478,15 @@ void TfrmMain::ApplicationEvents1Idle() {
         frmProtocol->resize(frameGeometry().width() - frameW, frmProtocol->height());
         dockReport();
         frmProtocol->show();
+        // A window that was never shown has no frame yet, and the window
+        // manager may place it by its client area; once it has its frame the
+        // report is docked again.
+        for (const int ms : {50, 250, 1000})
+            QTimer::singleShot(ms, this, [this] {
+                const int frameW = frameExtraOf(*frmProtocol).width();
+                frmProtocol->resize(frameGeometry().width() - frameW, frmProtocol->height());
+                dockReport();
+            });
     }
 }
 
