@@ -12,6 +12,11 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$root/build/fuzz"
 seconds="${1:-20}"
 targets="${FUZZ_TARGETS:-line_to_record header_int image_file session}"
+# libFuzzer takes 0 or less as "no time limit".
+if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
+  echo "usage: fuzz/run_short.sh [SECONDS], SECONDS a positive whole number" >&2
+  exit 2
+fi
 
 CXX=clang++ CC=clang cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARVEK2_FUZZ=ON -DTARVEK2_GUI=OFF -DTARVEK2_TESTS=OFF > "$build.configure.log" 2>&1 ||
