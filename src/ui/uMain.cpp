@@ -32,7 +32,6 @@
 #include <QStatusBar>
 
 #ifdef _WIN32
-#include <QAbstractNativeEventFilter>
 #ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
 #endif
@@ -127,6 +126,7 @@ void TfrmMain::createControls() {
     // Aligned with the text in the port box.
     Label1->move(du(16), cbxPort->y() + (cbxPort->height() - Label1->height()) / 2);
     Label1->setBuddy(cbxPort);
+    cbxPort->setAccessibleName(Label1->text()); // the port name is its value
 
     ProgressBar1 = new QProgressBar(panel);
     ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
@@ -251,23 +251,19 @@ void TfrmMain::setUpPortWatch() {
         return QGuiApplication::applicationState() == Qt::ApplicationActive;
     });
     if (!FSetup.watchPorts) return;
+    // The list is also looked at again whenever it is opened: a system may
+    // offer hot-plug events and still never deliver one (no udev daemon).
+    cbxPort->beforePopup = [this] { FPortBox->refill(); };
 #ifdef _WIN32
-    static std::unique_ptr<TDeviceChangeFilter> filter;
-    filter = std::make_unique<TDeviceChangeFilter>([this] { FPortBox->portChanged(); });
-    qApp->installNativeEventFilter(filter.get());
-    connect(this, &QObject::destroyed, [] {
-        qApp->removeNativeEventFilter(filter.get());
-        filter.reset();
-    });
+    FDeviceChangeFilter =
+        std::make_unique<TDeviceChangeFilter>([this] { FPortBox->portChanged(); });
+    qApp->installNativeEventFilter(FDeviceChangeFilter.get());
 #else
     if (FWatcher.start() && FWatcher.fd() >= 0) {
         FPortNotifier = new QSocketNotifier(FWatcher.fd(), QSocketNotifier::Read, this);
         connect(FPortNotifier, &QSocketNotifier::activated, this, [this] {
             if (FWatcher.isPortChange()) FPortBox->portChanged();
         });
-    } else {
-        // No hot-plug events here: look again whenever the list is opened.
-        cbxPort->beforePopup = [this] { FPortBox->refill(); };
     }
 #endif
 }

@@ -11,6 +11,7 @@
 #include "ui/uNotifyEvent.h"
 #include "ui/uPortBox.h"
 
+#include <QAbstractNativeEventFilter>
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
@@ -146,6 +147,8 @@ class TfrmMain final : public QMainWindow {
     int FProgressFrom = -1;
 
     TPortWatcher FWatcher;
+    // Windows: WM_DEVICECHANGE of the window thread; removes itself when freed.
+    std::unique_ptr<QAbstractNativeEventFilter> FDeviceChangeFilter;
     QSocketNotifier* FPortNotifier = nullptr;
     std::unique_ptr<TPortBoxRefresher> FPortBox;
 

@@ -7,7 +7,11 @@
 #include "ui/uInfo.h"
 #include "window_test_support.h"
 
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QTreeWidget>
@@ -28,6 +32,7 @@ class TestWindows : public QObject {
     void overviewRows();
     void overviewWithFileFirst();
     void reportFollowsMainWindow();
+    void controlsAreNamedByTheirText();
 };
 
 void TestWindows::reportLineFormat() {
@@ -276,6 +281,37 @@ void TestWindows::reportFollowsMainWindow() {
     QVERIFY(QTest::qWaitForWindowExposed(normal.get()));
     QTest::qWait(30);
     QVERIFY(!normal->protocolWindow()->isVisible());
+}
+
+void TestWindows::controlsAreNamedByTheirText() {
+    setInternValue(QStringLiteral("7361"));
+    TMainSetup setup;
+    setup.args = QStringList{QStringLiteral("tarvek2-update"), QStringLiteral("f:+")};
+    auto w = makeMain(std::move(setup));
+    setInternValue(QVariant());
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    auto nameOf = [](QWidget* widget) {
+        QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+        return a ? a->text(QAccessible::Name) : QString();
+    };
+    QStringList named;
+    for (QAbstractButton* b : w->centralWidget()->findChildren<QAbstractButton*>()) {
+        if (b->text().isEmpty()) continue;
+        QCOMPARE(nameOf(b), b->text());
+        named << b->text();
+    }
+    named.sort();
+    QCOMPARE(named, (QStringList{"Cancel", "Close", "File", "Read info only", "Update"}));
+    // The port box is labelled by "Comport:"; its text, the port, is its value.
+    auto* box = w->findChild<QComboBox*>(QStringLiteral("cbxPort"));
+    QAccessibleInterface* boxA = QAccessible::queryAccessibleInterface(box);
+    QCOMPARE(boxA->text(QAccessible::Value), box->currentText());
+    bool labelled = false;
+    for (const auto& [other, relation] : boxA->relations(QAccessible::Label))
+        labelled = labelled || other->text(QAccessible::Name) == QStringLiteral("Comport:");
+    QVERIFY(labelled);
+    QCOMPARE(nameOf(w->findChild<QLabel*>(QStringLiteral("Label1"))), QStringLiteral("Comport:"));
 }
 
 TARVEK2_UI_TEST_MAIN(TestWindows)
