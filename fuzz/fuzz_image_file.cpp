@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -24,11 +25,17 @@ namespace {
 const std::string cConvertText = "' ist kein g\xC3\xBCltiger Integerwert";
 const TBl3FileHeader cStale{111, 112, 113, 114, 115, "stale", 116, 117};
 
+// The file every input is written to, in a folder of this process that is
+// removed again when the fuzzer ends normally.
 const std::string& scratchFile() {
     static const std::string path = [] {
-        const auto dir = std::filesystem::temp_directory_path() /
-                         ("tarvek2_fuzz_image_" + std::to_string(::getpid()));
+        static const auto dir = std::filesystem::temp_directory_path() /
+                                ("tarvek2_fuzz_image_" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(dir, ec);
+        });
         return (dir / "image.txt").string();
     }();
     return path;

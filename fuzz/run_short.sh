@@ -27,6 +27,7 @@ cmake --build "$build" -j2 --target "${build_targets[@]}"
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
+export TMPDIR="$work" # scratch files of the targets go with the rest
 artifacts="$build/artifacts"
 failed=0
 for t in $targets; do
