@@ -41,13 +41,16 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 # --- builds -------------------------------------------------------------------
-step "build 64-bit Windows programs (build/win64)"
-cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_GUI=OFF \
+# No optimisation and no debug information: the quickest build, and the
+# statically linked test programs stay small enough to start fast under Wine.
+step "build 64-bit Windows programs and tests (build/win64)"
+cmake -S . -B build/win64 -G Ninja -DCMAKE_BUILD_TYPE= -DTARVEK2_GUI=OFF \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-x86_64.cmake
 cmake --build build/win64 -j2
 
+# The 32-bit build: the core library and tarvek2-cli, to a linked program.
 step "build 32-bit Windows programs (build/win32)"
-cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_GUI=OFF \
+cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE= -DTARVEK2_GUI=OFF -DTARVEK2_TESTS=OFF \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-i686.cmake
 cmake --build build/win32 -j2
 
