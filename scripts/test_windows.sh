@@ -110,12 +110,21 @@ cleanup() {
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# wine with a time limit; output into files, never into a pipe that a Wine
-# service started meanwhile could hold open.
+# Runs a Windows program under Wine with a time limit, its output into a
+# file (never into a pipe, which a Wine service started meanwhile could hold
+# open):  wrun OUT SECONDS PROGRAM ARGS...   Now and then Wine fails to start
+# a program at all (exit 1, not a byte of output); only that case is tried
+# once more.
 wrun() {
-  local limit=$1
-  shift
-  timeout --kill-after=5 "$limit" wine "$@"
+  local out=$1 limit=$2 rc
+  shift 2
+  for attempt in 1 2; do
+    rc=0
+    timeout --kill-after=5 "$limit" wine "$@" >"$out" 2>&1 || rc=$?
+    if [ -s "$out" ] || [ "$rc" -eq 0 ]; then break; fi
+    echo "$(basename "$1"): Wine did not start it (exit $rc, no output); once more"
+  done
+  return "$rc"
 }
 
 # Starts a simulator with the given options, as a child of this script; sets
@@ -161,7 +170,7 @@ for com in com5:"$PTY_GOOD" com6:"$PTY_SILENT"; do
 done
 
 # A 64-bit program must really run: its output proves it.
-if wrun 60 "$CLI" images >"$WORK/images.out" 2>&1 && grep -q 'Tarvek2' "$WORK/images.out"; then
+if wrun "$WORK/images.out" 60 "$CLI" images && grep -q 'Tarvek2' "$WORK/images.out"; then
   pass "the 64-bit tarvek2-cli runs under Wine"
 else
   fail "the 64-bit tarvek2-cli does not run under Wine"
@@ -172,19 +181,12 @@ fi
 # Each test program runs once, in its build folder (as ctest runs it; the
 # developers' `ctest --test-dir build/win64` runs them test by test through
 # the toolchain's emulator setting).  Its closing "[  PASSED  ]" line proves
-# that it ran.  Now and then Wine fails to start a program at all (exit 1,
-# not a byte of output); only that case is tried once more.
+# that it ran.
 step "Windows test programs under Wine"
 run_test_program() {
-  local exe=$1 out=$2 rc
-  for attempt in 1 2; do
-    rc=0
-    (cd "$(dirname "$exe")" && TARVEK2_TEST_SILENT_PORT=COM6 TARVEK2_TEST_REGISTRY_WRITES=1 \
-      timeout --kill-after=5 300 wine "$exe" --gtest_color=no) >"$out" 2>&1 || rc=$?
-    if [ -s "$out" ] || [ "$rc" -eq 0 ]; then break; fi
-    echo "$(basename "$exe"): Wine did not start it (exit $rc, no output); once more"
-  done
-  return "$rc"
+  local exe=$1 out=$2
+  (cd "$(dirname "$exe")" && TARVEK2_TEST_SILENT_PORT=COM6 TARVEK2_TEST_REGISTRY_WRITES=1 \
+    wrun "$out" 300 "$exe" --gtest_color=no)
 }
 TEST_PROGRAMS=0
 for exe in "$WIN64"/tests/*/*_tests.exe; do
@@ -242,7 +244,7 @@ cd "$WORK" # Windows paths of the programs' files lie on Wine's drive Z:
 step "full update over COM5 (Win32 serial backend) against the simulator"
 SECONDS_UPDATE=$SECONDS
 rc=0
-wrun 300 "$CLI" update --port COM5 >"$WORK/update.out" 2>&1 || rc=$?
+wrun "$WORK/update.out" 300 "$CLI" update --port COM5 || rc=$?
 echo "exit $rc after $((SECONDS - SECONDS_UPDATE)) s: $(tr -d '\r' <"$WORK/update.out" | tail -1)"
 GOT=$(sim_record_list good "$GOOD_PID" blocks)
 if [ "$rc" -eq 0 ] && grep -q 'succesfully completed' "$WORK/update.out" && [ -n "$EXPECTED" ] &&
@@ -257,8 +259,8 @@ fi
 
 step "silent logger over COM6: communication error after five attempts"
 rc=0
-TARVEK2_TRACE=$WORK/silent.trace wrun 120 "$CLI" update --port COM6 --max-restarts 0 \
-  >"$WORK/silent-cli.out" 2>&1 || rc=$?
+TARVEK2_TRACE=$WORK/silent.trace wrun "$WORK/silent-cli.out" 120 "$CLI" update --port COM6 \
+  --max-restarts 0 || rc=$?
 tr -d '\r' <"$WORK/silent-cli.out"
 # Each identify attempt: "+s.mmm TX 81 ..." and the read's end "+s.mmm RX (0 of 8, time-out)".
 WAITS=$(tr -d '\r' <"$WORK/silent.trace" | awk '
@@ -283,7 +285,7 @@ step "port list from the registry's serial device map"
 wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\VCP0' /d COM5 /f >/dev/null 2>&1
 wine reg add 'HKLM\HARDWARE\DEVICEMAP\SERIALCOMM' /v '\Device\Serial0' /d COM1 /f >/dev/null 2>&1
 rc=0
-wrun 60 "$CLI" ports >"$WORK/ports.out" 2>&1 || rc=$?
+wrun "$WORK/ports.out" 60 "$CLI" ports || rc=$?
 PORTS=$(tr -d '\r' <"$WORK/ports.out" | paste -sd ' ' -)
 echo "ports: $PORTS"
 if [ "$rc" -eq 0 ] && [ "$PORTS" = "COM5" ]; then
@@ -300,7 +302,7 @@ for setting in none 1234 7361; do
     wine reg add "$VORN" /v intern /t REG_DWORD /d "$setting" /f >/dev/null 2>&1
   fi
   rc=0
-  wrun 300 "$CLI" update --port COM5 --no-check-info >"$WORK/intern-$setting.out" 2>&1 || rc=$?
+  wrun "$WORK/intern-$setting.out" 300 "$CLI" update --port COM5 --no-check-info || rc=$?
   echo "intern=$setting: exit $rc: $(tr -d '\r' <"$WORK/intern-$setting.out" | tail -1)"
   if [ "$setting" = 7361 ]; then
     GOT=$(sim_record_list good "$GOOD_PID" lastRunBlocks)
