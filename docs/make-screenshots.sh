@@ -11,7 +11,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 build="$(cd "${1:-$root/build/ui}" && pwd)"
-app="$build/src/ui/app/tarvek2-update"
+app="$build/src/app/tarvek2-update"
 sim="$build/sim/tarvek2-sim"
 for tool in Xvfb openbox xdotool xwininfo import convert; do
   command -v "$tool" >/dev/null || { echo "missing: $tool" >&2; exit 1; }

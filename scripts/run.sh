@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and runs a complete update in the terminal:
-# the simulated logger (tarvek2-sim) on a pseudo-terminal in the background,
-# tarvek2-cli writing the built-in image that fits it, with the report lines
-# and the progress bar, then what the simulated logger recorded.
+# Installs what is needed, builds, and runs a complete update of the simulated
+# logger (tarvek2-sim on a pseudo-terminal in the background).  With a display
+# (DISPLAY or WAYLAND_DISPLAY set) the desktop program opens with its port box
+# on the simulator: press "Update".  Without one, tarvek2-cli writes the
+# built-in image that fits, with the report lines and the progress bar, and the
+# simulated logger's record follows.  TARVEK2_RUN=cli forces the terminal.
 #
 #   SIM_BAUD=115200 scripts/run.sh   the default: answers paced, about 40 s
 #   SIM_BAUD=9600 scripts/run.sh     the real line's pace: about 12 minutes
@@ -16,6 +18,11 @@ bash scripts/setup.sh
 BUILD=build/release
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEK2_TESTS=OFF >/dev/null
 cmake --build "$BUILD" --target tarvek2-cli tarvek2-sim
+GUI=""
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ] && [ "${TARVEK2_RUN:-}" != "cli" ] &&
+  cmake --build "$BUILD" --target tarvek2-update >/dev/null 2>&1; then
+  GUI=$BUILD/src/app/tarvek2-update
+fi
 CLI=$BUILD/src/cli/tarvek2-cli
 SIM=$BUILD/sim/tarvek2-sim
 SIM_BAUD=${SIM_BAUD:-115200}
@@ -53,11 +60,15 @@ if [ -z "$PORT" ]; then
   exit 1
 fi
 echo "Simulated Tarvek2 logger on $PORT (answers paced at ${SIM_BAUD} baud; 0 = unpaced)"
-echo "\$ tarvek2-cli update --port $PORT"
-echo
-
 set +e
-"$CLI" update --port "$PORT"
+if [ -n "$GUI" ]; then
+  echo "\$ tarvek2-update port:$PORT"
+  "$GUI" "port:$PORT"
+else
+  echo "\$ tarvek2-cli update --port $PORT"
+  echo
+  "$CLI" update --port "$PORT"
+fi
 STATUS=$?
 set -e
 stop_sim
