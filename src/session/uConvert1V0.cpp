@@ -74,7 +74,7 @@ int HexChecksum(std::string_view text, int n)
 
 bool TRecordConverter::RecordToLine()
 {
-    sHexLine = ":";
+    sHexLine.assign(1, ':');
     const std::uint8_t ll = HexRecord[0];
     if (ll > 0x40) return false;
     unsigned sum = 0;

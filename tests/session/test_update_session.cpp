@@ -20,7 +20,7 @@ std::vector<std::uint16_t> blocksOfSlot(const TFWCatalog& catalog, int slot)
     std::vector<std::uint16_t> blocks;
     TRecordConverter conv;
     const int last = catalog.getFWLastLine(slot);
-    TBl3FileHeader h;
+    TBl3FileHeader h{};
     int ignored = 0;
     for (int i = 0; i < last; ++i) {
         catalog.accessFW(slot, 2, i, conv.sHexLine, ignored, h);
