@@ -58,6 +58,7 @@ enum class EDrive {
 struct TRowRun {
     TSimRecord logger;                                // what the simulated logger saw
     std::vector<std::vector<TNotification>> sessions; // each session's notifications
+    std::vector<TNotification> cliFinals;             // tarvek2-cli's final notifications
     nlohmann::json cliSummary;                        // tarvek2-cli's last JSON line
     std::vector<std::uint8_t> holderAnswer;           // the holder's identify after the session
 };
@@ -66,7 +67,7 @@ struct TFaultRow {
     const char* name;
     std::function<void(TSimConfig&)> fault;
     EDrive drive;
-    // The final notification of each session, in order (in-process rows).
+    // The final notification of each session, in order.
     std::vector<TNotification> finals;
     // Exit status of tarvek2-cli (CLI rows).
     int exitCode;
@@ -285,7 +286,7 @@ const TFaultRow kRows[] = {
     {"CancelDuringARestartWait",
      [](TSimConfig& c) { c.silent = true; },
      EDrive::CliCancelInRepeatPause,
-     {},
+     {repeatComm(), abortWith(cEX_CANCELLED)},
      cEX_CANCELLED,
      [](const TRowRun& r) {
          EXPECT_EQ(r.cliSummary.value("result", ""), "cancelled");
@@ -314,12 +315,21 @@ const TFaultRow kRows[] = {
      }},
 };
 
-std::string lastLineOf(const std::string& text) {
-    std::istringstream in(text);
-    std::string line, last;
-    while (std::getline(in, line))
-        if (!line.empty()) last = line;
-    return last;
+// tarvek2-cli --json: one object per notification, then the summary.
+void readCliJson(const std::string& out, TRowRun& run) {
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        if (line.empty()) continue;
+        const auto j = nlohmann::json::parse(line, nullptr, false);
+        EXPECT_FALSE(j.is_discarded()) << line;
+        if (j.is_discarded()) continue;
+        if (!j.contains("kind")) {
+            run.cliSummary = j;
+            continue;
+        }
+        const TNotification n{j.at("kind").get<std::uint32_t>(), j.at("value").get<std::int32_t>()};
+        if (isFinalNotification(n.kind)) run.cliFinals.push_back(n);
+    }
 }
 
 class FaultMatrix : public ::testing::TestWithParam<TFaultRow> {
@@ -402,8 +412,7 @@ void FaultMatrix::runCli(const std::string& sPort, TRowRun& run, int& exitCode) 
     ASSERT_NE(cli.out().find("\"cNT_REPEAT_COMM\""), std::string::npos) << cli.out() << cli.err();
     cli.signal(SIGINT);
     exitCode = cli.wait(kSessionLimit);
-    run.cliSummary = nlohmann::json::parse(lastLineOf(cli.out()), nullptr, false);
-    EXPECT_FALSE(run.cliSummary.is_discarded()) << cli.out();
+    readCliJson(cli.out(), run);
     EXPECT_NE(cli.err().find("cancelling"), std::string::npos) << cli.err();
     expectPortFree(sPort);
 }
@@ -433,6 +442,8 @@ TEST_P(FaultMatrix, EndsWithTheRightOutcomeAndLeavesNothingBehind) {
             int exitCode = -1;
             runCli(sPort, run, exitCode);
             EXPECT_EQ(exitCode, row.exitCode) << run.cliSummary.dump();
+            // One final notification for each session that the front end ran.
+            EXPECT_EQ(run.cliFinals, row.finals);
         } else {
             runSessions(row, sPort, sim, run);
         }
