@@ -423,6 +423,7 @@ void TfrmMain::restartAfterWait() {
 // --- Events ---------------------------------------------------------------
 
 bool TfrmMain::event(QEvent* e) {
+    acquireNotifyEvents();
     if (e->type() == TNotifyEvent::eventType()) {
         WMSessionNotify(static_cast<TNotifyEvent*>(e)->notification);
         return true;

@@ -16,6 +16,13 @@ class TNotifyEvent final : public QEvent {
     TNotification notification;
 };
 
+// The hand-over of an event object from the session thread to the window's
+// thread.  Qt's posted-event queue orders it already, but with locks inside
+// Qt's libraries that a thread checker cannot see; this release/acquire pair
+// states the hand-over in our own code.  The window calls
+// acquireNotifyEvents() before it looks at any event.
+void acquireNotifyEvents();
+
 // The sink a session is created with: turns every notification into a
 // TNotifyEvent posted to the receiver.  The receiver must outlive the
 // session thread.
