@@ -218,19 +218,13 @@ void TLoggerProtocol::answerRecord(std::uint16_t block, std::uint8_t type,
                                    const std::vector<std::uint8_t>& data, bool bBadChecksum,
                                    std::vector<std::uint8_t>& out) {
     if (FConfig.silent) return;
-    TRecordConverter conv;
-    conv.HexRecord[0] = static_cast<std::uint8_t>(data.size());
-    conv.HexRecord[1] = hi(block);
-    conv.HexRecord[2] = lo(block);
-    conv.HexRecord[3] = type;
-    std::copy(data.begin(), data.end(), conv.HexRecord.begin() + 4);
-    conv.RecordToLine();
+    std::string line = makeRecord(block, type, data);
     if (bBadChecksum) {
         // Last digit of the checksum changed: the record no longer sums to zero.
-        char& c = conv.sHexLine.back();
+        char& c = line.back();
         c = c == '0' ? '1' : '0';
     }
-    emit(conv.sHexLine, out);
+    emit(line, out);
 }
 
 void TLoggerProtocol::emit(const std::string& text, std::vector<std::uint8_t>& out) {

@@ -106,14 +106,21 @@ bool TRecordConverter::LineToRecord()
     return (sum & 0xFF) == 0;
 }
 
-std::string makeCommandRecord(std::uint16_t blockAddress, std::uint8_t command)
+std::string makeRecord(std::uint16_t blockAddress, std::uint8_t type,
+                       const std::vector<std::uint8_t>& data)
 {
+    if (data.size() > 0x40) return {};
     TRecordConverter conv;
-    conv.HexRecord[0] = 1;
+    conv.HexRecord[0] = static_cast<std::uint8_t>(data.size());
     conv.HexRecord[1] = static_cast<std::uint8_t>(blockAddress >> 8);
     conv.HexRecord[2] = static_cast<std::uint8_t>(blockAddress & 0xFF);
-    conv.HexRecord[3] = 0x05;
-    conv.HexRecord[4] = command;
+    conv.HexRecord[3] = type;
+    for (std::size_t i = 0; i < data.size(); ++i) conv.HexRecord[4 + i] = data[i];
     conv.RecordToLine();
     return conv.sHexLine;
+}
+
+std::string makeCommandRecord(std::uint16_t blockAddress, std::uint8_t command)
+{
+    return makeRecord(blockAddress, 0x05, {command});
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // CRC-16/MODBUS: polynomial 0xA001 (reflected), start 0xFFFF.
 std::uint16_t CRC16(const std::uint8_t* block, std::uint16_t length);
@@ -47,6 +48,11 @@ struct TRecordConverter {
     std::uint8_t type() const { return HexRecord[3]; }
     std::uint8_t data(int k) const { return HexRecord[4 + k]; }
 };
+
+// A record of the given block address, type and data bytes (at most 0x40),
+// with its checksum; empty when there are too many data bytes.
+std::string makeRecord(std::uint16_t blockAddress, std::uint8_t type,
+                       const std::vector<std::uint8_t>& data);
 
 // A one-byte bootloader command record: count 1, block address, type 05.
 std::string makeCommandRecord(std::uint16_t blockAddress, std::uint8_t command);

@@ -8,15 +8,9 @@ namespace {
 const std::vector<std::uint16_t> cFileBlocks{0x0100, 0x0101, 0x03DF, 0x0102, 0x0103};
 
 std::string dataLine(std::uint16_t block) {
-    TRecordConverter conv;
-    conv.HexRecord[0] = 0x40;
-    conv.HexRecord[1] = static_cast<std::uint8_t>(block >> 8);
-    conv.HexRecord[2] = static_cast<std::uint8_t>(block & 0xFF);
-    conv.HexRecord[3] = 0x00;
-    for (int k = 0; k < 0x40; ++k)
-        conv.HexRecord[4 + k] = static_cast<std::uint8_t>(block + 7 * k);
-    conv.RecordToLine();
-    return conv.sHexLine;
+    std::vector<std::uint8_t> data(0x40);
+    for (int k = 0; k < 0x40; ++k) data[k] = static_cast<std::uint8_t>(block + 7 * k);
+    return makeRecord(block, 0x00, data);
 }
 
 } // namespace

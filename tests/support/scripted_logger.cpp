@@ -79,14 +79,7 @@ std::string TScriptedLogger::frame(std::uint8_t status, std::uint16_t cls, std::
 std::string TScriptedLogger::record(std::uint16_t block, std::uint8_t type,
                                     const std::vector<std::uint8_t>& data)
 {
-    TRecordConverter conv;
-    conv.HexRecord[0] = static_cast<std::uint8_t>(data.size());
-    conv.HexRecord[1] = static_cast<std::uint8_t>(block >> 8);
-    conv.HexRecord[2] = static_cast<std::uint8_t>(block);
-    conv.HexRecord[3] = type;
-    for (std::size_t i = 0; i < data.size(); ++i) conv.HexRecord[4 + i] = data[i];
-    conv.RecordToLine();
-    return conv.sHexLine;
+    return makeRecord(block, type, data);
 }
 
 void TScriptedLogger::handleWrite(const std::string& bytes)
