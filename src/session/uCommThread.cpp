@@ -35,7 +35,9 @@ void TCommThread::Post(std::uint32_t kind, std::int32_t value)
 
 void TCommThread::Sleep(int ms)
 {
-    FClock.sleepMs(ms);
+    // A cancel ends the wait at once (also the long ones after the last
+    // record), and the session ends as it would at its next exchange.
+    if (!FClock.waitMs(ms, bCancel)) throw EVorn(cEX_CANCELLED);
 }
 
 void TCommThread::CheckCancel() const

@@ -9,7 +9,8 @@
 //    of a length the caller announces.
 //
 // Every exchange is tried up to five times, 100 ms apart; the cancel flag is
-// checked before each attempt.
+// checked before each attempt, and every wait of the session ends as soon as
+// it is set.
 #pragma once
 
 #include "images/uFWCatalog.h"
@@ -100,6 +101,7 @@ protected:
     void ReleasePort();
 
     void Post(std::uint32_t kind, std::int32_t value);
+    // Waits ms; raises cEX_CANCELLED as soon as the cancel flag is set.
     void Sleep(int ms);
     void CheckCancel() const;
 
