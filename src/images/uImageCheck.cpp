@@ -1,6 +1,6 @@
 #include "images/uImageCheck.h"
 
-#include "session/uConvert1V0.h"
+#include "images/uConvert1V0.h"
 
 namespace {
 

@@ -12,10 +12,10 @@
 // checked before each attempt.
 #pragma once
 
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "serial/uRS232.h"
 #include "session/uClock.h"
-#include "session/uConvert1V0.h"
 #include "session/uNotify.h"
 
 #include <array>

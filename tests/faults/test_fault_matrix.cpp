@@ -16,8 +16,8 @@
 #include "process_census.h"
 #include "small_image.h"
 
+#include "images/uConvert1V0.h"
 #include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
 #include "session/uExceptions1V0.h"
 #include "session/uTarvekCommThread.h"
 

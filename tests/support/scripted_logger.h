@@ -5,9 +5,9 @@
 #pragma once
 
 #include "fake_clock.h"
-#include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
+#include "images/uConvert1V0.h"
 #include "images/uFWVersions.h"
+#include "serial/uRS232.h"
 
 #include <cstdint>
 #include <functional>
