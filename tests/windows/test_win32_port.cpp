@@ -77,7 +77,7 @@ TEST(Win32Port, LineSettingsAreRawEightNoneOneWithDistinctXonXoff) {
     EXPECT_EQ(dcb.fParity | dcb.fOutxCtsFlow | dcb.fOutxDsrFlow | dcb.fDsrSensitivity |
                   dcb.fTXContinueOnXoff | dcb.fOutX | dcb.fInX | dcb.fErrorChar | dcb.fNull |
                   dcb.fAbortOnError,
-              0u);
+              0);
     EXPECT_EQ(dcb.fDtrControl, static_cast<DWORD>(DTR_CONTROL_DISABLE));
     EXPECT_EQ(dcb.fRtsControl, static_cast<DWORD>(RTS_CONTROL_DISABLE));
     EXPECT_EQ(dcb.XonLim, 0);
