@@ -71,6 +71,12 @@ public:
     // port, post the final notification.  Callable directly (synchronously).
     void Execute();
 
+    // Why this session's port did not open, as the open found it; no cause
+    // when it opened.  Set before the final notification (cEX_PORT_NOT_READY)
+    // is posted and never changed after it, so a front end may read it once
+    // that notification has arrived, until it drops the session.
+    const TPortProblem& PortProblem() const { return FPortProblem; }
+
     static std::uint16_t calculateCRC16(std::uint16_t upid_id, std::uint16_t upid_info,
                                         std::uint16_t upid_platform, std::uint16_t upid_print,
                                         std::uint16_t upid_reserve);
@@ -120,5 +126,6 @@ protected:
 private:
     IClock& FClock;
     TPortOpener FOpener;
+    TPortProblem FPortProblem;
     std::thread FThread;
 };

@@ -344,8 +344,9 @@ class FaultMatrix : public ::testing::TestWithParam<TFaultRow> {
     // The port can be opened again at once: the session let it go before
     // it posted its final notification.
     static void expectPortFree(const std::string& sPort) {
-        TPortHandle again = openPort(sPort, cBaudRate);
-        EXPECT_TRUE(again) << sPort << " is not free: " << explainPortProblem(sPort);
+        TPortProblem problem;
+        TPortHandle again = openPort(sPort, cBaudRate, problem);
+        EXPECT_TRUE(again) << sPort << " is not free: " << portProblemText(problem, sPort);
         closePort(again);
     }
 

@@ -66,7 +66,7 @@ public:
 
     // The opener a session is given: every open hands out a port on this logger.
     TPortOpener opener();
-    // An opener that always fails.
+    // An opener that always fails: the port is missing.
     static TPortOpener failingOpener();
 
     std::string pending; // bytes waiting to be read
