@@ -2,13 +2,7 @@
 // HKEY_CURRENT_USER\Software\Quorvane\Vorn.
 #include "controller/uProgramOptions.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/uWindows.h"
 
 std::string internModeSource() {
     return "the registry value \"intern\" (REG_DWORD) under "

@@ -13,10 +13,10 @@
 // it is set.
 #pragma once
 
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "serial/uRS232.h"
 #include "session/uClock.h"
-#include "session/uConvert1V0.h"
 #include "session/uNotify.h"
 
 #include <array>
@@ -72,6 +72,12 @@ public:
     // port, post the final notification.  Callable directly (synchronously).
     void Execute();
 
+    // Why this session's port did not open, as the open found it; no cause
+    // when it opened.  Set before the final notification (cEX_PORT_NOT_READY)
+    // is posted and never changed after it, so a front end may read it once
+    // that notification has arrived, until it drops the session.
+    const TPortProblem& PortProblem() const { return FPortProblem; }
+
     static std::uint16_t calculateCRC16(std::uint16_t upid_id, std::uint16_t upid_info,
                                         std::uint16_t upid_platform, std::uint16_t upid_print,
                                         std::uint16_t upid_reserve);
@@ -122,5 +128,6 @@ protected:
 private:
     IClock& FClock;
     TPortOpener FOpener;
+    TPortProblem FPortProblem;
     std::thread FThread;
 };

@@ -313,6 +313,25 @@ TEST_F(SessionTest, VectorTableIsHeldBackAndWrittenLastTheLaterOneWinning)
                                           {cNT_VECTOR_TABLE, 1}}));
 }
 
+// The session writes the records its check converted, in one pass over the
+// lines: a file slot that changes once writing has begun (here at the begin
+// record) does not change what reaches the logger.
+TEST_F(SessionTest, WritesTheRecordsItChecked)
+{
+    logger.id.inBootloader = true;
+    const std::string vt = dataLine(0x03DF);
+    useFile({kA, vt, kB, kEnd});
+    logger.fault = [&](TExchange& e) {
+        if (e.kind == TExchange::blCommand && e.command == 0x31)
+            catalog.FileLines = {dataLine(0x0200, 0x22), "", dataLine(0x0201, 0x22), kEnd};
+    };
+    run();
+    EXPECT_EQ(final(), (TNotification{cNT_DONE, 0}));
+    std::vector<std::string> written;
+    for (const auto& e : exchangesOf(TExchange::dataRecord)) written.push_back(e.written);
+    EXPECT_EQ(written, (std::vector<std::string>{kA, kB, vt}));
+}
+
 struct EchoCase {
     const char* name;
     std::uint16_t block; // record whose echo is spoiled
