@@ -77,8 +77,8 @@ void TProgressBar::redraw(bool force)
     if (!force && FLastDraw >= 0 && now - FLastDraw < cRedrawEveryMs) return;
     FLastDraw = now;
     // The core's estimate, as the desktop programs show it.
-    const std::int64_t remaining =
-        FPercent >= 100 ? 0 : FWriteStart >= 0 ? estimateRemainingMs(now - FWriteStart, FPercent) : -1;
+    std::int64_t remaining = FPercent >= 100 ? 0 : -1;
+    if (FWriteStart >= 0) remaining = estimateRemainingMs(now - FWriteStart, FPercent);
     const std::string text = progressBarText(FPercent, now - FStart, remaining, FWidth);
     if (FShown > 0 && text == FText) return; // already on the line
     std::string line = "\r" + text;

@@ -58,7 +58,8 @@ void verifyIdle(TfrmMain& w) {
     QVERIFY(!w.isBusy());
     QVERIFY(s.update && s.close && !s.cancel && s.port);
     QVERIFY(s.firmware);
-    if (w.controller().options().iFileMode == 2) QVERIFY(s.file && s.fileVersion); // hidden otherwise
+    if (w.controller().options().iFileMode == 2)
+        QVERIFY(s.file && s.fileVersion); // hidden otherwise
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QCOMPARE(w.appTitle(), QStringLiteral("Tarvek2 Firmware Update"));
 }
@@ -228,7 +229,7 @@ void TestSessionStates::closeWhileBusy() {
     verifyBusy(*w);
     QCOMPARE(line.closes.load(), 0);
 
-    shown.answer = true; // "Yes": cancelled; the window closes when the session has ended
+    shown.answer = true;  // "Yes": cancelled; the window closes when the session has ended
     QVERIFY(!w->close()); // returns at once: nothing waits for the session thread
     QVERIFY(w->isVisible());
     QVERIFY(w->controller().state().closing);
