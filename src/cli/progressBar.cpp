@@ -1,5 +1,7 @@
 #include "cli/progressBar.h"
 
+#include "controller/uTimeLeft.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -68,12 +70,9 @@ void TProgressBar::redraw(bool force)
     const std::int64_t now = FClock.nowMs();
     if (!force && FLastDraw >= 0 && now - FLastDraw < cRedrawEveryMs) return;
     FLastDraw = now;
-    std::int64_t remaining = -1;
-    if (FPercent >= 100) remaining = 0;
-    else if (FWriteStart >= 0 && FPercent > 0) {
-        const std::int64_t spent = now - FWriteStart;
-        remaining = spent * (99 - std::min(FPercent, 99)) / FPercent + cFinishWaitMs;
-    }
+    // The core's estimate, as the desktop programs show it.
+    std::int64_t remaining = FPercent >= 100 ? 0 : -1;
+    if (FWriteStart >= 0) remaining = estimateRemainingMs(now - FWriteStart, FPercent);
     const std::string text = progressBarText(FPercent, now - FStart, remaining, FWidth);
     if (FShown > 0 && text == FText) return; // already on the line
     std::string line = "\r" + text;

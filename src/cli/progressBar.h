@@ -17,10 +17,6 @@ std::string progressBarText(int percent, std::int64_t elapsedMs, std::int64_t re
 // "m:ss", or "h:mm:ss" from one hour on.
 std::string durationText(std::int64_t ms);
 
-// The pauses of the protocol after the last record (500 ms, then 4000 ms
-// until the logger has restarted), added to the estimate.
-inline constexpr std::int64_t cFinishWaitMs = 4500;
-
 class TProgressBar {
   public:
     TProgressBar(std::ostream& err, IClock& clock, int width);

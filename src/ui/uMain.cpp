@@ -1,25 +1,18 @@
 #include "ui/uMain.h"
 
-#include "images/uImageFile.h"
 #include "serial/uPortList.h"
-#include "session/uNotifyTexts.h"
-#include "session/uTarvekCommThread.h"
 #include "ui/uConfirm.h"
 #include "ui/uDesign.h"
 #include "ui/uFrame.h"
 #include "ui/uInfo.h"
-#include "ui/uInternMode.h"
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
-#include "ui/uRemainingTime.h"
-#include "ui/uWinTools1V4.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFrame>
 #include <QLabel>
 #include <QLayout>
@@ -70,16 +63,26 @@ TfrmMain::TfrmMain(TMainSetup setup) : FSetup(std::move(setup)) {
     if (FSetup.args.isEmpty()) FSetup.args = QCoreApplication::arguments();
     if (!FSetup.portSource)
         FSetup.portSource = [](std::vector<std::string>& sl) { getPortList(sl); };
-    if (!FSetup.commThreadClass) FSetup.commThreadClass = CommThreadClass;
-    confirm = [this](const QString& text) { return askConfirm(this, text); };
-    beep = [] { QApplication::beep(); };
+    confirmSeam = [this](const QString& text) { return askConfirm(this, text); };
+    beepSeam = [] { QApplication::beep(); };
     chooseFile = [this] {
         return QFileDialog::getOpenFileName(this, QString(),
                                             QCoreApplication::applicationFilePath());
     };
 
+    // The options and the internal mode are read once, here.
+    TControllerSetup controllerSetup;
+    std::vector<std::string> args;
+    for (const QString& a : FSetup.args)
+        args.push_back(a.toLocal8Bit().toStdString());
+    controllerSetup.options = readProgramOptions(args, readInternMode());
+    controllerSetup.commThreadClass = FSetup.commThreadClass;
+    controllerSetup.opener = FSetup.opener;
+    controllerSetup.clock = FSetup.clock;
+    FController = std::make_unique<TUpdateController>(*this, std::move(controllerSetup));
+
     FRestartTimer.setSingleShot(true);
-    connect(&FRestartTimer, &QTimer::timeout, this, &TfrmMain::restartAfterWait);
+    connect(&FRestartTimer, &QTimer::timeout, this, [this] { FController->timerElapsed(); });
 
     createControls();
     createMenu();
@@ -87,10 +90,8 @@ TfrmMain::TfrmMain(TMainSetup setup) : FSetup(std::move(setup)) {
 }
 
 TfrmMain::~TfrmMain() {
-    // No session outlives its window: the thread ends at its next exchange.
-    bCancel = true;
-    FRestartTimer.stop();
-    finishThread();
+    // No session outlives its window: it ends at its next exchange or wait.
+    FController.reset();
     setBusyCursor(false);
 }
 
@@ -160,8 +161,8 @@ void TfrmMain::createControls() {
 
     connect(btnProg, &QPushButton::clicked, this, &TfrmMain::btnProgClick);
     connect(btnFile, &QPushButton::clicked, this, &TfrmMain::btnFileClick);
-    connect(btnClose, &QPushButton::clicked, this, &TfrmMain::btnCloseClick);
-    connect(btnCancel, &QPushButton::clicked, this, &TfrmMain::btnCancelClick);
+    connect(btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(btnCancel, &QPushButton::clicked, this, [this] { FController->cancelClicked(); });
 
     // Enter presses "Update" (or the button that holds the focus).
     for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
@@ -182,45 +183,24 @@ void TfrmMain::createMenu() {
     menFileExit->setObjectName(QStringLiteral("menFileExit"));
     connect(menInfoFirmware, &QAction::triggered, this, &TfrmMain::menInfoFirmwareClick);
     connect(menInfoFile, &QAction::triggered, this, &TfrmMain::menInfoFileClick);
-    connect(menFileExit, &QAction::triggered, this, &TfrmMain::menFileExitClick);
+    connect(menFileExit, &QAction::triggered, this, &QWidget::close);
 }
 
 void TfrmMain::FormCreate() {
     setWindowTitle(QString::fromLatin1(cAppTitle));
     menInfo->setTitle(QString::fromLatin1(cMenuInfoCaption));
 
-    const bool intern = isInternMode();
+    const TControllerState& s = FController->state();
     chkReadInfoOnly->setChecked(false);
-    chkReadInfoOnly->setVisible(intern);
-
-    const QStringList& args = FSetup.args;
-    if (intern) {
-        if (getOption(QStringLiteral("cc:"), QString(), args) == QLatin1String("-"))
-            FSettings.bCheckClass = false;
-        if (getOption(QStringLiteral("cf:"), QString(), args) == QLatin1String("-"))
-            FSettings.bCheckFamily = false;
-        if (getOption(QStringLiteral("ci:"), QString(), args) == QLatin1String("-"))
-            FSettings.bCheckInfo = false;
-    }
-    if (getOption(QStringLiteral("mf:"), QString(), args) == QLatin1String("+"))
-        bClearWarning = true;
-    if (getOption(QStringLiteral("mf:"), QString(), args) == QLatin1String("-"))
-        bClearWarning = false;
-    if (intern) {
-        iFileMode = 1;
-        if (getOption(QStringLiteral("f:"), QStringLiteral("-"), args) == QLatin1String("+"))
-            iFileMode = 2;
-    }
-
-    if (iFileMode > 1) {
-        menInfoFile->setVisible(true);
-        btnFile->setVisible(true);
+    chkReadInfoOnly->setVisible(s.readInfoOnlyShown);
+    menInfoFile->setVisible(s.fileShown);
+    btnFile->setVisible(s.fileShown);
+    if (s.fileShown) {
+        // "Update" and "File" share the place of one button.
         btnFile->resize(btnClose->width() / 2, btnFile->height());
         btnProg->resize(btnClose->width() / 2, btnProg->height());
         btnFile->move(btnProg->x() + btnProg->width() + du(8), btnFile->y());
     } else {
-        menInfoFile->setVisible(false);
-        btnFile->setVisible(false);
         btnProg->resize(btnClose->width(), btnProg->height());
     }
 
@@ -229,15 +209,13 @@ void TfrmMain::FormCreate() {
 
     setUpPortWatch();
     FPortBox->fillAtStart();
-    const QString port = getOption(QStringLiteral("port:"), QString(), args);
-    if (!port.isEmpty()) cbxPort->setEditText(port);
-
-    setStatus(bClearWarning ? QStringLiteral("F") : QString());
-    endSession();
+    const std::string& port = FController->options().port;
+    if (!port.empty()) cbxPort->setEditText(QString::fromLocal8Bit(port.c_str()));
+    render(s);
 
     // Centred on the screen.
-    if (const QScreen* s = screen())
-        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
+    if (const QScreen* screen = this->screen())
+        move(screen->availableGeometry().center() - QPoint(width() / 2, height() / 2));
 }
 
 void TfrmMain::setUpPortWatch() {
@@ -268,121 +246,12 @@ void TfrmMain::attachForms(TfrmInfo* info, TfrmProtocol* protocol, TfrmMessage* 
     frmMessage = message;
 }
 
-bool TfrmMain::isInternMode() {
-    return readInternMode();
-}
-
-// --- Operations -----------------------------------------------------------
-
-void TfrmMain::addReport(const QString& text) {
-    if (frmProtocol) frmProtocol->Add(text);
-}
-
-void TfrmMain::setAppTitle(const QString& text) {
-    setWindowTitle(text);
-}
-
-void TfrmMain::setStatus(const QString& text) {
-    StatusBar1->setText(text);
-    StatusBar1->setToolTip(text);
-    statusBar()->setToolTip(text);
+std::string TfrmMain::portText() const {
+    return cbxPort->currentText().toLocal8Bit().toStdString();
 }
 
 QString TfrmMain::statusText() const {
     return StatusBar1->text();
-}
-
-void TfrmMain::showInfo(const QString& text) {
-    if (!frmMessage) return;
-    const QRect outer = frameGeometry();
-    frmMessage->showMsg(text, outer.left(), outer.top(), outer.width(), outer.height());
-}
-
-bool TfrmMain::prepareSession(const QString& fileName) {
-    if (frmProtocol) frmProtocol->Clear();
-    FCatalog.iSelectedFW = -1;
-    if (!fileName.isEmpty()) {
-        FCatalog.FileLines.clear();
-        TBl3FileHeader header{};
-        std::vector<std::string> lines;
-        const TImageLoad load =
-            loadImageFile(QFile::encodeName(fileName).toStdString(), header, lines);
-        if (load.result != TImageLoadResult::ok) {
-            reportFileProblem(fileName, load.error);
-            return false;
-        }
-        FCatalog.FileHeader = header;
-        FCatalog.FileLines = std::move(lines);
-        FCatalog.iSelectedFW = 0;
-    }
-    FPort = cbxPort->currentText();
-    return true;
-}
-
-void TfrmMain::reportFileProblem(const QString& fileName, const std::string& error) {
-    const QString text = QStringLiteral("Cannot read the image file \"%1\": %2")
-                             .arg(fileName, QString::fromLocal8Bit(error.c_str()));
-    addReport(text);
-    setStatus(text);
-    showInfo(text);
-}
-
-void TfrmMain::startSession(TCmd cmd) {
-    startSessionWith(cmd, false);
-}
-
-void TfrmMain::startSessionWith(TCmd cmd, bool cancel) {
-    finishThread();
-    const QString text = QString::fromStdString(startText(cbxPort->currentText().toStdString()));
-    addReport(text);
-    setStatus(text);
-    FSettings.bInfoOnly = chkReadInfoOnly->isChecked();
-    setProgress(0);
-    FProgressFrom = -1;
-    btnProg->setEnabled(false);
-    btnClose->hide();
-    btnCancel->show();
-    cbxPort->setEnabled(false);
-    // The image selection must not change under a running session.
-    btnFile->setEnabled(false);
-    menInfoFile->setEnabled(false);
-    setBusyCursor(true);
-    FBusy = true;
-    // A restart keeps a cancel given before it; it must be in place before
-    // the new thread looks at it.
-    bCancel = cancel;
-
-    TSessionContext context;
-    context.hWindow = &FSink;
-    context.cmd = cmd;
-    context.sPort = FPort.toStdString();
-    context.catalog = &FCatalog;
-    context.settings = FSettings;
-    context.bCancel = &bCancel;
-    context.clock = FSetup.clock;
-    context.opener = FSetup.opener;
-    FCommThread = FSetup.commThreadClass(std::move(context));
-    if (FCommThread) FCommThread->Start();
-}
-
-void TfrmMain::endSession() {
-    btnProg->setEnabled(true);
-    btnClose->show();
-    btnCancel->hide();
-    cbxPort->setEnabled(true);
-    btnFile->setEnabled(true);
-    menInfoFile->setEnabled(true);
-    setBusyCursor(false);
-    finishThread();
-    FBusy = false;
-    ProgressBar1->setFormat(progressFormat(-1));
-    setAppTitle(QString::fromLatin1(cAppTitle));
-}
-
-void TfrmMain::finishThread() {
-    if (!FCommThread) return;
-    FCommThread->Join();
-    FCommThread.reset();
 }
 
 void TfrmMain::setBusyCursor(bool busy) {
@@ -394,49 +263,24 @@ void TfrmMain::setBusyCursor(bool busy) {
         QApplication::restoreOverrideCursor();
 }
 
-void TfrmMain::setProgress(int percent) {
-    ProgressBar1->setValue(percent);
-    if (!FBusy || percent <= 0 || percent >= 100) {
-        ProgressBar1->setFormat(progressFormat(-1));
-        return;
-    }
-    if (FProgressFrom < 0) {
-        FProgressFrom = percent;
-        FProgressClock.start();
-    }
-    ProgressBar1->setFormat(
-        progressFormat(remainingMs(FProgressClock.elapsed(), FProgressFrom, percent)));
-}
-
-void TfrmMain::restartAfterWait() {
-    // The cancel flag as it is now: a "Cancel" during the wait ends the new
-    // session at its first frame.
-    startSessionWith(FRestartCmd, bCancel.load());
-}
-
 // --- Events ---------------------------------------------------------------
 
 bool TfrmMain::event(QEvent* e) {
     acquireNotifyEvents();
     if (e->type() == TNotifyEvent::eventType()) {
-        WMSessionNotify(static_cast<TNotifyEvent*>(e)->notification);
+        FController->notify(static_cast<TNotifyEvent*>(e)->notification);
         return true;
     }
     return QMainWindow::event(e);
 }
 
 void TfrmMain::closeEvent(QCloseEvent* e) {
-    if (FBusy) {
-        if (!confirm(QString::fromLatin1(cAskCloseBusy))) {
-            e->ignore();
-            return;
-        }
-        bCancel = true;
-        FRestartTimer.stop();
-        finishThread(); // the session ends at its next exchange or wait
-        endSession();
+    // While busy the controller asks; after "Yes" the session is cancelled
+    // and closeNow() comes back once it has ended.  Nothing waits here.
+    if (FController->closeRequested() != TCloseAnswer::closeNow) {
+        e->ignore();
+        return;
     }
-    FClosing = true;
     QCoreApplication::removePostedEvents(this, TNotifyEvent::eventType());
     for (QWidget* w : {static_cast<QWidget*>(frmProtocol), static_cast<QWidget*>(frmMessage),
                        static_cast<QWidget*>(frmInfo)})
@@ -464,7 +308,7 @@ void TfrmMain::showEvent(QShowEvent* e) {
 void TfrmMain::ApplicationEvents1Idle() {
     if (FIdleDone) return;
     FIdleDone = true;
-    if (iFileMode > 0 && frmProtocol) {
+    if (FController->state().reportShown && frmProtocol) {
         const int frameW = frameExtraOf(*frmProtocol).width();
         frmProtocol->resize(frameGeometry().width() - frameW, frmProtocol->height());
         dockReport();
@@ -489,38 +333,19 @@ void TfrmMain::enterPressed() {
         if (focused->isEnabled() && focused->isVisible()) focused->click();
         return;
     }
-    if (!FBusy && btnProg->isEnabled()) btnProg->click();
+    if (!isBusy() && btnProg->isEnabled()) btnProg->click();
 }
 
 void TfrmMain::btnProgClick() {
-    if (FBusy) return;
-    if (bClearWarning) {
-        if (!confirm(QString::fromLatin1(cAskClearWarning))) return;
-    } else if (iFileMode < 1) {
-        if (!confirm(QString::fromLatin1(cAskSaveMeasurements))) return;
-    }
-    if (!prepareSession(QString())) return;
-    startSession(TCmd::tCMD0);
+    FController->updateClicked(portText(), chkReadInfoOnly->isChecked());
 }
 
 void TfrmMain::btnFileClick() {
-    if (FBusy) return;
+    if (isBusy()) return;
     const QString fileName = chooseFile();
     if (fileName.isEmpty()) return;
-    if (!prepareSession(fileName)) return;
-    startSession(TCmd::tCMD0);
-}
-
-void TfrmMain::btnCancelClick() {
-    bCancel = true;
-}
-
-void TfrmMain::btnCloseClick() {
-    close();
-}
-
-void TfrmMain::menFileExitClick() {
-    close();
+    FController->fileClicked(QFile::encodeName(fileName).toStdString(), portText(),
+                             chkReadInfoOnly->isChecked());
 }
 
 void TfrmMain::menInfoFirmwareClick() {
@@ -530,16 +355,8 @@ void TfrmMain::menInfoFirmwareClick() {
 }
 
 void TfrmMain::menInfoFileClick() {
-    if (FBusy) return;
+    if (isBusy()) return;
     const QString fileName = chooseFile();
-    if (fileName.isEmpty() || !QFileInfo::exists(fileName)) return;
-    TBl3FileHeader header{};
-    const TImageLoad load = loadImageHeader(QFile::encodeName(fileName).toStdString(), header);
-    if (load.result != TImageLoadResult::ok) {
-        reportFileProblem(fileName, load.error);
-        return;
-    }
-    FCatalog.FileHeader = header;
-    FCatalog.iSelectedFW = 0;
-    menInfoFirmwareClick();
+    if (FController->fileVersionChosen(QFile::encodeName(fileName).toStdString()))
+        menInfoFirmwareClick();
 }

@@ -1,23 +1,20 @@
 // The main window: the operator picks a serial port, starts an update with
 // "Update" (or from an image file with "File"), cancels it, and looks at the
-// built-in firmware.  It owns the update session: it starts one session
-// thread at a time and renders what the thread posts back into the progress
-// bar, the status bar, the report window and the message window.
+// built-in firmware.  It is a view of the update controller: clicks become
+// controller calls, and the controller's state and texts are rendered into
+// the controls, the status bar, the report window and the message window.
 #pragma once
 
-#include "images/uFWCatalog.h"
+#include "controller/uUpdateController.h"
 #include "serial/uPortWatcher.h"
-#include "session/uCommThread.h"
 #include "ui/uNotifyEvent.h"
 #include "ui/uPortBox.h"
 
 #include <QAbstractNativeEventFilter>
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -32,9 +29,6 @@ class TfrmInfo;
 class TfrmMessage;
 class TfrmProtocol;
 
-// How sessions are created; CommThreadClass in the program.
-using TCommThreadFactory = std::function<std::unique_ptr<TCommThread>(TSessionContext)>;
-
 // What the window is created with.  Empty members take the real thing.
 struct TMainSetup {
     QStringList args;                   // program arguments, the program first
@@ -45,16 +39,7 @@ struct TMainSetup {
     IClock* clock = nullptr;            // the system clock
 };
 
-inline constexpr const char* cAppTitle = "Tarvek2 Firmware Update";
-inline constexpr const char* cMenuInfoCaption = "Info v2021-12-01";
-inline constexpr const char* cAskClearWarning =
-    "This update clears all measurements!\r\nDo you really continue ?";
-inline constexpr const char* cAskSaveMeasurements =
-    "Do you save your measurements ?\r\nDo you really continue without saving ?";
-inline constexpr const char* cAskCloseBusy =
-    "The update is not finished!\r\nDo you really close the program ?";
-
-class TfrmMain final : public QMainWindow {
+class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
     Q_OBJECT
   public:
     explicit TfrmMain(TMainSetup setup);
@@ -63,40 +48,34 @@ class TfrmMain final : public QMainWindow {
     // The companion windows, created by initForms after this window.
     void attachForms(TfrmInfo* info, TfrmProtocol* protocol, TfrmMessage* message);
 
-    void startSession(TCmd cmd);
-    void endSession();
-    // Clears the report, sets the image selection, loads a chosen image
-    // file, takes the port name.  False when the file cannot be read: the
-    // operator has been told and no session may start.
-    bool prepareSession(const QString& fileName);
-    void addReport(const QString& text);
-    // The application's title, the text of its task-bar entry: the progress
-    // while busy, the program's name when idle.  The main window carries it.
-    void setAppTitle(const QString& text);
-    QString appTitle() const { return windowTitle(); }
-    void setStatus(const QString& text);
-    void showInfo(const QString& text);
-    static bool isInternMode();
-    // The handler of the session notifications.
-    void WMSessionNotify(const TNotification& n);
-
-    // State, for the program's own checks and for tests.
-    bool isBusy() const { return FBusy; }
-    int fileMode() const { return iFileMode; }
-    bool clearWarning() const { return bClearWarning; }
-    const TSessionSettings& settings() const { return FSettings; }
-    TFWCatalog& catalog() { return FCatalog; }
+    TUpdateController& controller() { return *FController; }
+    TFWCatalog& catalog() { return FController->catalog(); }
+    bool isBusy() const { return FController->state().busy; }
+    bool restartPending() const { return FController->restartPending(); }
+    void endSession() { FController->endSession(); }
     QString statusText() const;
-    const QString& port() const { return FPort; }
-    bool restartPending() const { return FRestartTimer.isActive(); }
+    // The application's title, the text of its task-bar entry.
+    QString appTitle() const { return windowTitle(); }
     TfrmProtocol* protocolWindow() const { return frmProtocol; }
     TfrmMessage* messageWindow() const { return frmMessage; }
     TfrmInfo* infoWindow() const { return frmInfo; }
 
     // Seams: the confirmation question, the beep and the file-open dialog.
-    std::function<bool(const QString&)> confirm;
-    std::function<void()> beep;
+    std::function<bool(const QString&)> confirmSeam;
+    std::function<void()> beepSeam;
     std::function<QString()> chooseFile;
+
+    // The controller's front end.
+    void render(const TControllerState& state) override;
+    void addReport(const std::string& text) override;
+    void clearReport() override;
+    void showInfo(const std::string& text) override;
+    bool confirm(const std::string& question) override;
+    void beep() override;
+    void startTimer(int ms) override { FRestartTimer.start(ms); }
+    void stopTimer() override { FRestartTimer.stop(); }
+    INotifySink& notifySink() override { return FSink; }
+    void closeNow() override { close(); }
 
   protected:
     bool event(QEvent* e) override;
@@ -108,43 +87,25 @@ class TfrmMain final : public QMainWindow {
     void FormCreate();
     void createControls();
     void createMenu();
-    void startSessionWith(TCmd cmd, bool cancel);
-    void finishThread();
-    void restartAfterWait();
     void dockReport();
     void setBusyCursor(bool busy);
-    void setProgress(int percent);
-    void reportFileProblem(const QString& fileName, const std::string& error);
     void setUpPortWatch();
+    std::string portText() const;
 
     void btnProgClick();
     void btnFileClick();
-    void btnCancelClick();
-    void btnCloseClick();
     void menInfoFirmwareClick();
     void menInfoFileClick();
-    void menFileExitClick();
     void ApplicationEvents1Idle();
     void enterPressed();
 
     TMainSetup FSetup;
-    TFWCatalog FCatalog;
-    TSessionSettings FSettings;
-    bool bClearWarning = false;
-    int iFileMode = 0;
-    std::atomic<bool> bCancel{false};
-
-    QString FPort;
-    std::unique_ptr<TCommThread> FCommThread;
+    // The sink and the timer outlive the controller, which joins its thread.
     TWindowNotifySink FSink{this};
-    bool FBusy = false;
-    bool FClosing = false;
+    QTimer FRestartTimer;
+    std::unique_ptr<TUpdateController> FController;
     bool FCursorSet = false;
     bool FIdleDone = false;
-    TCmd FRestartCmd = TCmd::tCMD0;
-    QTimer FRestartTimer;
-    QElapsedTimer FProgressClock;
-    int FProgressFrom = -1;
 
     TPortWatcher FWatcher;
     // Windows: WM_DEVICECHANGE of the window thread; removes itself when freed.

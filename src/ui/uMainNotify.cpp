@@ -1,39 +1,65 @@
-// What the main window does with each notification of the session: the text,
-// where it goes (report, status bar, message window) and the side effects
-// (progress bar, task-bar title, beep, back to idle, restart).
+// The main window as the controller's front end: the state rendered into the
+// controls, and the texts into the report, the status bar and the message
+// window.
 #include "ui/uMain.h"
 
-#include "session/uNotifyTexts.h"
+#include "controller/uTimeLeft.h"
+#include "ui/uMessage.h"
+#include "ui/uProtocol.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QStatusBar>
 
-void TfrmMain::WMSessionNotify(const TNotification& n) {
-    if (FClosing) return;
-    // The final notification is the thread's last word: it has ended or is
-    // about to, so joining it does not hold the window.
-    if (isFinalNotification(n.kind)) finishThread();
+namespace {
 
-    const TNotifyRendering r =
-        renderNotification(n, FCatalog, cbxPort->currentText().toStdString());
-    if (!r.handled) return;
+QString qs(const std::string& text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
 
-    if (r.progress >= 0) setProgress(r.progress);
-    if (r.titlePercent) setAppTitle(QStringLiteral("%1%").arg(ProgressBar1->value()));
-    if (r.endSession) endSession();
-    if (r.beep && beep) beep();
+} // namespace
 
-    const QString text = QString::fromStdString(r.text);
-    if (r.outputs.statusFirst && r.outputs.status) setStatus(text);
-    if (r.outputs.report) addReport(text);
-    if (r.outputs.status && !r.outputs.statusFirst) setStatus(text);
-    if (r.outputs.message) showInfo(text);
+void TfrmMain::render(const TControllerState& s) {
+    btnProg->setEnabled(s.updateEnabled);
+    btnClose->setVisible(s.closeShown);
+    btnCancel->setVisible(s.cancelShown);
+    cbxPort->setEnabled(s.portEnabled);
+    // The image selection must not change under a running session.
+    btnFile->setEnabled(s.fileEnabled);
+    menInfoFile->setEnabled(s.fileEnabled);
+    setBusyCursor(s.busyCursor);
+    setWindowTitle(qs(s.title));
+    const QString status = qs(s.status);
+    StatusBar1->setText(status);
+    StatusBar1->setToolTip(status);
+    statusBar()->setToolTip(status);
+    ProgressBar1->setValue(s.progress);
+    ProgressBar1->setFormat(qs(progressCaption(s.progress, s.remainingMs)));
+}
 
-    if (r.restartAfterMs == 0) {
-        startSession(TCmd::tCMD0);
-    } else if (r.restartAfterMs > 0) {
-        // Still busy: "Cancel" stays usable during the wait, and the flag is
-        // read when the wait ends.
-        FRestartCmd = static_cast<TCmd>(n.value & 0xFF);
-        FRestartTimer.start(r.restartAfterMs);
-    }
+void TfrmMain::addReport(const std::string& text) {
+    if (frmProtocol) frmProtocol->Add(qs(text));
+}
+
+void TfrmMain::clearReport() {
+    if (frmProtocol) frmProtocol->Clear();
+}
+
+void TfrmMain::showInfo(const std::string& text) {
+    if (!frmMessage) return;
+    const QRect outer = frameGeometry();
+    frmMessage->showMsg(qs(text), outer.left(), outer.top(), outer.width(), outer.height());
+}
+
+bool TfrmMain::confirm(const std::string& question) {
+    return confirmSeam(qs(question));
+}
+
+void TfrmMain::beep() {
+    if (beepSeam) beepSeam();
 }

@@ -15,7 +15,8 @@ QRect messageGeometry(const QRect& covered, int ownHeight) {
 }
 
 TfrmMessage::TfrmMessage(QWidget* mainWindow)
-    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
+    : QDialog(mainWindow, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmMessage"));
     setWindowTitle(QStringLiteral("Information"));
     setModal(true);
@@ -49,8 +50,9 @@ TfrmMessage::TfrmMessage(QWidget* mainWindow)
     layout->addWidget(Memo1, 1);
     layout->addWidget(strip);
 
-    resize(du(435), du(101));
-    setFixedHeight(du(101));
+    // A fixed dialog border: the operator resizes it neither way; only
+    // showMsg sets its width from the main window.
+    setFixedSize(du(435), du(101));
 }
 
 void TfrmMessage::showMsg(const QString& sMsg, int x, int y, int w, int h) {
@@ -60,7 +62,7 @@ void TfrmMessage::showMsg(const QString& sMsg, int x, int y, int w, int h) {
     const int frameExtraH = frameExtra.height();
     const QRect outer = messageGeometry(QRect(x, y, w, h), height() + frameExtraH);
     move(outer.topLeft());
-    resize(outer.width() - frameExtraW, height());
+    setFixedWidth(outer.width() - frameExtraW);
 
     Memo1->clear();
     Memo1->setPlainText(displayText(sMsg));

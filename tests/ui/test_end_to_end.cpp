@@ -23,7 +23,7 @@ void TestEndToEnd::updateFromTheMainWindow() {
     TfrmMain w(std::move(setup));
     initForms(w);
     int beeps = 0;
-    w.beep = [&beeps] { ++beeps; };
+    w.beepSeam = [&beeps] { ++beeps; };
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
 

@@ -139,18 +139,18 @@ void TestNotifications::notification() {
     shown.attach(*w);
 
     // A session under way: started, 12% written, a status text of its own.
-    QVERIFY(w->prepareSession(QString()));
-    w->startSession(TCmd::tCMD0);
-    w->WMSessionNotify({cNT_PROGRESS, 12});
-    w->setStatus(QStringLiteral("before"));
+    w->findChild<QPushButton*>(QStringLiteral("btnProg"))->click();
+    QCOMPARE(started.size(), std::size_t(1));
+    w->controller().notify({cNT_PROGRESS, 12});
     QCOMPARE(w->appTitle(), QStringLiteral("12%"));
+    const QString before = w->statusText();
     const int linesBefore = int(reportTexts(*w).size());
     w->catalog().iSelectedFW = selected;
 
-    w->WMSessionNotify({kind, value});
+    w->controller().notify({kind, value});
 
     QCOMPARE(reportTexts(*w).mid(linesBefore), report);
-    QCOMPARE(w->statusText(), status == cUnchanged ? QStringLiteral("before") : status);
+    QCOMPARE(w->statusText(), status == cUnchanged ? before : status);
     QCOMPARE(w->findChild<QLabel*>(QStringLiteral("StatusBar1"))->toolTip(), w->statusText());
     QCOMPARE(shown.messages, message.isEmpty() ? QStringList{} : QStringList{message});
     // Back to idle before the message window opens.
@@ -187,8 +187,7 @@ void TestNotifications::notificationsArriveAsPostedEventsInOrder() {
     auto w = makeMain(std::move(setup));
     TShown shown;
     shown.attach(*w);
-    QVERIFY(w->prepareSession(QString()));
-    w->startSession(TCmd::tCMD0);
+    w->findChild<QPushButton*>(QStringLiteral("btnProg"))->click();
 
     // Posted from another thread, handled later in the window's own thread.
     TWindowNotifySink sink(w.get());

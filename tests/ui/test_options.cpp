@@ -1,8 +1,7 @@
-// Program start: the option reader, the internal-mode switch, and what the
-// window looks like and asks in each mode.
+// Program start: the internal-mode switch as the Qt settings object writes it
+// and the core reads it, and what the window looks like and asks in each
+// mode.  (The option reader itself is tested with the controller.)
 #include "ui/uDesign.h"
-#include "ui/uInternMode.h"
-#include "ui/uWinTools1V4.h"
 #include "window_test_support.h"
 
 #include <QAction>
@@ -12,9 +11,6 @@
 class TestOptions : public QObject {
     Q_OBJECT
   private slots:
-    void getOption_data();
-    void getOption();
-    void getOptionCutsLongValues();
     void internValue_data();
     void internValue();
     void internModeFromSettings();
@@ -23,61 +19,6 @@ class TestOptions : public QObject {
     void fileModeSharesTheUpdateButtonsPlace();
     void portOptionFillsThePortBox();
 };
-
-using Args = std::vector<std::string>;
-Q_DECLARE_METATYPE(Args)
-
-void TestOptions::getOption_data() {
-    QTest::addColumn<QString>("key");
-    QTest::addColumn<QString>("def");
-    QTest::addColumn<Args>("args");
-    QTest::addColumn<QString>("expected");
-
-    QTest::newRow("no arguments") << "mf:"
-                                  << "d" << Args{"prog"} << "d";
-    QTest::newRow("value behind the key") << "mf:"
-                                          << "" << Args{"prog", "mf:+"} << "+";
-    QTest::newRow("key in upper case") << "mf:"
-                                       << "" << Args{"prog", "MF:+"} << "+";
-    QTest::newRow("value keeps its case") << "f:"
-                                          << "" << Args{"prog", "F:AbC"} << "AbC";
-    QTest::newRow("key alone does not count") << "mf:"
-                                              << "d" << Args{"prog", "mf:", "mf:-"} << "-";
-    QTest::newRow("key alone only") << "mf:"
-                                    << "d" << Args{"prog", "mf:"} << "d";
-    QTest::newRow("first match wins") << "mf:"
-                                      << "" << Args{"prog", "mf:+", "mf:-"} << "+";
-    QTest::newRow("key must start the argument") << "f:"
-                                                 << "d" << Args{"prog", "xf:+"} << "d";
-    QTest::newRow("unknown arguments ignored") << "cc:"
-                                               << "" << Args{"prog", "hello", "-v", "cc:-"} << "-";
-    QTest::newRow("program name is not an argument") << "mf:"
-                                                     << "d" << Args{"mf:+"} << "d";
-    QTest::newRow("empty argument list") << "mf:"
-                                         << "d" << Args{} << "d";
-    QTest::newRow("blank after the key is part of the value")
-        << "port:"
-        << "" << Args{"prog", "port: x"} << " x";
-}
-
-void TestOptions::getOption() {
-    QFETCH(QString, key);
-    QFETCH(QString, def);
-    QFETCH(Args, args);
-    QFETCH(QString, expected);
-    QCOMPARE(QString::fromStdString(::getOption(key.toStdString(), def.toStdString(), args)),
-             expected);
-    QStringList qargs;
-    for (const auto& a : args)
-        qargs << QString::fromStdString(a);
-    QCOMPARE(::getOption(key, def, qargs), expected);
-}
-
-void TestOptions::getOptionCutsLongValues() {
-    const std::string value(1500, 'x');
-    const std::string got = ::getOption("f:", "", Args{"prog", "f:" + value});
-    QCOMPARE(got.size(), std::size_t(1000));
-}
 
 void TestOptions::internValue_data() {
     QTest::addColumn<QVariant>("value");
@@ -93,21 +34,22 @@ void TestOptions::internValue_data() {
     QTest::newRow("empty") << QVariant(QString()) << false;
 }
 
+// The core's reader finds the value in the file the settings object wrote.
 void TestOptions::internValue() {
     QFETCH(QVariant, value);
     QFETCH(bool, intern);
-    QCOMPARE(isInternValue(value), intern);
+    setInternValue(value);
+    QCOMPARE(readInternMode(), intern);
+    setInternValue(QVariant());
 }
 
 void TestOptions::internModeFromSettings() {
-    setInternValue(QVariant());
-    QVERIFY(!readInternMode());
     setInternValue(QStringLiteral("7361"));
     QVERIFY(readInternMode());
-    QVERIFY(TfrmMain::isInternMode());
-    setInternValue(QStringLiteral("intern"));
-    QVERIFY(!readInternMode());
+    auto w = makeMain(TMainSetup{});
+    QCOMPARE(w->controller().options().iFileMode, 1);
     setInternValue(QVariant());
+    QVERIFY(!readInternMode());
 }
 
 void TestOptions::windowModes_data() {
@@ -189,9 +131,10 @@ void TestOptions::windowModes() {
     QTest::qWait(20); // the first idle moment
 
     QCOMPARE(w->windowTitle(), QStringLiteral("Tarvek2 Firmware Update"));
-    QCOMPARE(w->fileMode(), fileMode);
-    QCOMPARE(w->clearWarning(), clearWarning);
-    const TSessionSettings& s = w->settings();
+    const TProgramOptions& o = w->controller().options();
+    QCOMPARE(o.iFileMode, fileMode);
+    QCOMPARE(o.bClearWarning, clearWarning);
+    const TSessionSettings& s = o.settings;
     QCOMPARE(QStringLiteral("%1%2%3")
                  .arg(int(s.bCheckClass))
                  .arg(int(s.bCheckFamily))

@@ -58,7 +58,8 @@ void verifyIdle(TfrmMain& w) {
     QVERIFY(!w.isBusy());
     QVERIFY(s.update && s.close && !s.cancel && s.port);
     QVERIFY(s.firmware);
-    if (w.fileMode() == 2) QVERIFY(s.file && s.fileVersion); // hidden otherwise
+    if (w.controller().options().iFileMode == 2)
+        QVERIFY(s.file && s.fileVersion); // hidden otherwise
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QCOMPARE(w.appTitle(), QStringLiteral("Tarvek2 Firmware Update"));
 }
@@ -231,8 +232,11 @@ void TestSessionStates::closeWhileBusy() {
     verifyBusy(*w);
     QCOMPARE(line.closes.load(), 0);
 
-    shown.answer = true; // "Yes": the session ends before the window closes
-    QVERIFY(w->close());
+    shown.answer = true;  // "Yes": cancelled; the window closes when the session has ended
+    QVERIFY(!w->close()); // returns at once: nothing waits for the session thread
+    QVERIFY(w->isVisible());
+    QVERIFY(w->controller().state().closing);
+    QTRY_VERIFY(!w->isVisible());
     QCOMPARE(shown.questions, (QStringList{cAskCloseBusy, cAskCloseBusy}));
     QVERIFY(!w->isBusy());
     QCOMPARE(line.closes.load(), 1); // the thread has ended and released the port

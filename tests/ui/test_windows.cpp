@@ -109,9 +109,16 @@ void TestWindows::messageWindowPlacedOverMainWindow() {
     QCOMPARE(outer.top() + outer.height(), 490);
     QCOMPARE(outer.height(), ownHeight); // the height stays
 
-    // The next message replaces the text.
+    // A fixed dialog border: the operator can resize it neither way.
+    QCOMPARE(msg.minimumSize(), msg.maximumSize());
+    QCOMPARE(msg.maximumSize(), msg.size());
+    QVERIFY(msg.windowFlags().testFlag(Qt::MSWindowsFixedSizeDialogHint));
+
+    // The next message replaces the text; the width follows the main window.
     msg.showMsg(QStringLiteral("second"), 0, 0, 400, 400);
     QCOMPARE(msg.text(), QStringLiteral("second"));
+    QCOMPARE(msg.frameGeometry().width(), 380);
+    QCOMPARE(msg.minimumSize(), msg.maximumSize());
 }
 
 void TestWindows::messageWindowClosesOnEnterAndEsc() {

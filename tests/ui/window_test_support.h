@@ -89,8 +89,8 @@ struct TShown {
             messages << text;
             busyAtMessage << w.isBusy();
         };
-        w.beep = [this] { ++beeps; };
-        w.confirm = [this](const QString& text) {
+        w.beepSeam = [this] { ++beeps; };
+        w.confirmSeam = [this](const QString& text) {
             questions << text;
             return answer;
         };
