@@ -124,8 +124,14 @@ void TestSessionStates::portThatDoesNotExist() {
     QCOMPARE(shown.questions, QStringList{QString::fromLatin1(cAskSaveMeasurements)});
     const QString text =
         QStringLiteral("Aborted because serial port \"/dev/tarvek2-no-such-port\" is not ready!");
-    QTRY_COMPARE(shown.messages, QStringList{text});
+    // The message window adds the cause and remedy on a line of its own;
+    // report and status bar keep the exact text.
+    const QString remedy = QStringLiteral(
+        "Serial port \"/dev/tarvek2-no-such-port\" does not exist. Check that the logger's "
+        "cable is plugged in, or pick another port.");
+    QTRY_COMPARE(shown.messages, QStringList{text + QStringLiteral("\r\n") + remedy});
     verifyIdle(*w);
+    QCOMPARE(w->statusText(), text);
     QCOMPARE(reportTexts(*w),
              (QStringList{"Start at serial port \"/dev/tarvek2-no-such-port\"", text}));
 }
@@ -145,7 +151,9 @@ void TestSessionStates::emptyPortList() {
     QCOMPARE(box->count(), 0);
     QCOMPARE(box->currentText(), QString());
     click(*w, "btnProg");
-    QTRY_COMPARE(shown.messages, QStringList{"Aborted because serial port \"\" is not ready!"});
+    QTRY_COMPARE(shown.messages,
+                 QStringList{"Aborted because serial port \"\" is not ready!\r\nNo serial port is "
+                             "chosen. Pick the port of the logger's cable."});
     QCOMPARE(reportTexts(*w).first(), QStringLiteral("Start at serial port \"\""));
 }
 
