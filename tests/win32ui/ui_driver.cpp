@@ -158,8 +158,12 @@ void answerConfirm(const TApp& app, const std::string& question, bool yes) {
     check(narrow(textOf(GetDlgItem(box, IDYES))) == "Yes" &&
               narrow(textOf(GetDlgItem(box, IDNO))) == "No",
           "buttons \"Yes\" and \"No\"");
-    const LRESULT def = SendMessageW(box, DM_GETDEFID, 0, 0);
-    check(HIWORD(def) == DC_HASDEFID && LOWORD(def) == IDYES, "\"Yes\" is the default button");
+    // The default button is drawn with the bold frame; Enter presses it.
+    const auto buttonType = [&](int id) {
+        return GetWindowLongW(GetDlgItem(box, id), GWL_STYLE) & BS_TYPEMASK;
+    };
+    check(buttonType(IDYES) == BS_DEFPUSHBUTTON && buttonType(IDNO) == BS_PUSHBUTTON,
+          "\"Yes\" is the default button");
     PostMessageW(GetDlgItem(box, yes ? IDYES : IDNO), BM_CLICK, 0, 0);
     check(waitUntil([&] { return !IsWindow(box) || !IsWindowVisible(box); }, 5000),
           std::string("\"Confirm\" closes on ") + (yes ? "\"Yes\"" : "\"No\""));
@@ -257,12 +261,18 @@ int scenarioUpdate(const std::wstring& exe) {
           "progress bar moved forward only (up to " + std::to_string(last) + " before the end)");
     check(titleSeen, "the title showed the percent while busy");
     check(timeLeftSeen, "the progress bar showed the time left");
-    check(!statuses.empty() && statuses.front().rfind("Update Tarvek2 V2.08, ", 0) == 0,
-          "status bar named the image while writing: " +
-              quoted(statuses.empty() ? "" : statuses.front()));
+    bool imageNamed = false;
+    for (const std::string& st : statuses)
+        if (st.rfind("Update Tarvek2 V2.08, ", 0) == 0) imageNamed = true;
+    check(!statuses.empty() && statuses.front() == "Start at serial port \"COM5\"" && imageNamed,
+          "status bar: the start, then the image being written (" +
+              std::to_string(statuses.size()) + " texts)");
 
     const std::string text = awaitMessage(app, 1000, &msg);
     check(text == cDone, "message " + quoted(text));
+    if (text != cDone)
+        for (const std::string& l : app.report())
+            std::printf("   report: %s\n", l.c_str());
     // The window is idle before the message shows.
     app.checkIdle("under the message window");
     check(app.progress() == 100, "progress bar at 100");
