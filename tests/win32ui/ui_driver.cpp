@@ -7,6 +7,9 @@
 //   ui_driver intern    PROGRAM FILE   internal mode with "f:+": report window, "Read
 //                                  info only", "File", "File version", overview
 //   ui_driver closebusy PROGRAM   closing while busy: "No" keeps it, "Yes" ends it
+//   ui_driver screenshots PROGRAM DIR   pictures of the windows as BMP files in DIR
+//                                  (a Linux path; switches the internal mode on
+//                                  and off in the registry itself)
 //
 // FILE is a Linux path of an image file (Wine's drive Z: is the root).  Each
 // check prints "ok: ..." or "FAILED: ..."; the exit status is the number of
@@ -527,6 +530,71 @@ int scenarioCloseBusy(const std::wstring& exe) {
     return gFailures;
 }
 
+RECT unite(const RECT& a, const RECT& b) {
+    RECT u{};
+    UnionRect(&u, &a, &b);
+    return u;
+}
+
+void shoot(const std::wstring& dir, const char* name, const RECT& r) {
+    sleepMs(800); // painted
+    check(captureScreen(r, dir + L"\\" + wide(name)), std::string("picture ") + name);
+}
+
+void setInternMode(bool on) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Quorvane\\Vorn", 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    const DWORD code = 7361;
+    if (on)
+        RegSetValueExW(key, L"intern", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&code),
+                       sizeof code);
+    else
+        RegDeleteValueW(key, L"intern");
+    RegCloseKey(key);
+}
+
+int scenarioScreenshots(const std::wstring& exe, const std::string& outDir) {
+    const std::wstring dir = windowsPath(outDir);
+    setInternMode(false);
+    {
+        TApp app(exe, L"port:COM5");
+        if (!app.ok()) return gFailures;
+        shoot(dir, "main-window.bmp", rectOf(app.main));
+        closeIdle(app);
+    }
+    // Internal mode with "File", during an update, then its end and the
+    // overview.
+    setInternMode(true);
+    TApp app(exe, L"port:COM5 f:+");
+    setInternMode(false);
+    if (!app.ok()) return gFailures;
+    HWND report = nullptr;
+    waitUntil([&] {
+        report = app.reportWindow();
+        return report && IsWindowVisible(report);
+    }, 10000);
+    app.click(cIdUpdate);
+    check(waitUntil([&] { return app.progress() >= 28; }, 300000, 50), "the update is under way");
+    shoot(dir, "report-window.bmp", unite(rectOf(app.main), rectOf(report)));
+    HWND msg = nullptr;
+    const std::string text = awaitMessage(app, 600000, &msg);
+    shoot(dir, "message-window.bmp", unite(rectOf(app.main), rectOf(report)));
+    pressOk(app, msg);
+    app.menu(cIdMenuFirmware);
+    HWND ov = nullptr;
+    waitUntil([&] { return (ov = app.overview()); }, 10000);
+    if (ov) {
+        shoot(dir, "overview.bmp", unite(unite(rectOf(app.main), rectOf(report)), rectOf(ov)));
+        PostMessageW(GetDlgItem(ov, IDOK), BM_CLICK, 0, 0);
+    }
+    check(ov != nullptr, "the overview appears");
+    sleepMs(500);
+    closeIdle(app);
+    return gFailures;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -542,6 +610,7 @@ int wmain(int argc, wchar_t** argv) {
     if (scenario == "restart") return scenarioRestart(exe);
     if (scenario == "closebusy") return scenarioCloseBusy(exe);
     if (scenario == "intern" && argc >= 4) return scenarioIntern(exe, narrow(argv[3]));
+    if (scenario == "screenshots" && argc >= 4) return scenarioScreenshots(exe, narrow(argv[3]));
     std::fprintf(stderr, "unknown scenario %s\n", scenario.c_str());
     return 100;
 }

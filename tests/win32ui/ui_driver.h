@@ -55,3 +55,6 @@ std::wstring statusBarText(HANDLE process, HWND statusBar);
 // Rows of a report-style list view, cells left to right.
 std::vector<std::vector<std::string>> listViewRows(HANDLE process, HWND list);
 std::vector<std::string> listViewColumns(HANDLE process, HWND list);
+
+// Writes what the screen shows in r as a 24-bit BMP file.
+bool captureScreen(const RECT& r, const std::wstring& path);
