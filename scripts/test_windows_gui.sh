@@ -133,7 +133,7 @@ scenario() {
 for arch in "${ARCHS[@]}"; do
   BUILD=$ROOT/build/$arch
   step "$arch: build tarvek2-update.exe and ui_driver.exe"
-  cmake --build "$BUILD" -j2 --target tarvek2-update ui_driver
+  cmake --build "$BUILD" -j2 --target tarvek2-update ui_driver win32ui_inprocess
   APP=$BUILD/src/win32ui/tarvek2-update.exe
   DRIVER=$BUILD/tests/win32ui/ui_driver.exe
   triplet=x86_64-w64-mingw32
@@ -176,6 +176,17 @@ for arch in "${ARCHS[@]}"; do
   ln -sfn "$SIM_PTY" "$WINEPREFIX/dosdevices/com6"
   echo "COM5 -> $(readlink "$WINEPREFIX/dosdevices/com5"), COM6 -> $(readlink "$WINEPREFIX/dosdevices/com6") (silent)"
   cd "$WORK"
+
+  step "$arch: in-process tests of the windows (menu, layout, report, port box)"
+  rc=0
+  timeout --kill-after=5 120 wine "$BUILD/tests/win32ui/win32ui_inprocess.exe" --gtest_color=no \
+    >"$WORK/$arch-inprocess.log" 2>&1 || rc=$?
+  if [ "$rc" -eq 0 ] && tr -d '\r' <"$WORK/$arch-inprocess.log" | grep -q '^\[  PASSED  \] [1-9]'; then
+    pass "$arch: win32ui_inprocess: $(tr -d '\r' <"$WORK/$arch-inprocess.log" | grep '^\[  PASSED' | tail -1)"
+  else
+    fail "$arch: win32ui_inprocess (exit $rc)"
+    tr -d '\r' <"$WORK/$arch-inprocess.log" | grep -E -A8 'Failure|FAILED' | tail -60
+  fi
 
   step "$arch: full update from the window"
   scenario "$arch" update

@@ -571,10 +571,12 @@ int scenarioScreenshots(const std::wstring& exe, const std::string& outDir) {
     setInternMode(false);
     if (!app.ok()) return gFailures;
     HWND report = nullptr;
-    waitUntil([&] {
-        report = app.reportWindow();
-        return report && IsWindowVisible(report);
-    }, 10000);
+    waitUntil(
+        [&] {
+            report = app.reportWindow();
+            return report && IsWindowVisible(report);
+        },
+        10000);
     app.click(cIdUpdate);
     check(waitUntil([&] { return app.progress() >= 28; }, 300000, 50), "the update is under way");
     shoot(dir, "report-window.bmp", unite(rectOf(app.main), rectOf(report)));
