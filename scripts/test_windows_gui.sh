@@ -204,6 +204,8 @@ for arch in "${ARCHS[@]}"; do
   scenario "$arch" restart
   step "$arch: closing while busy"
   scenario "$arch" closebusy
+  step "$arch: port list and device change"
+  scenario "$arch" ports
   step "$arch: internal mode"
   wine reg add 'HKCU\Software\Quorvane\Vorn' /v intern /t REG_DWORD /d 7361 /f >/dev/null 2>&1
   scenario "$arch" intern "$IMAGE"

@@ -7,6 +7,8 @@
 //   ui_driver intern    PROGRAM FILE   internal mode with "f:+": report window, "Read
 //                                  info only", "File", "File version", overview
 //   ui_driver closebusy PROGRAM   closing while busy: "No" keeps it, "Yes" ends it
+//   ui_driver ports     PROGRAM   the port box from the registry's serial device map,
+//                                  refilled when a port arrives (WM_DEVICECHANGE)
 //   ui_driver screenshots PROGRAM DIR   pictures of the windows as BMP files in DIR
 //                                  (a Linux path; switches the internal mode on
 //                                  and off in the registry itself)
@@ -17,6 +19,8 @@
 #include "ui_driver.h"
 
 #include "win32ui/uControlIds.h"
+
+#include <dbt.h>
 
 #include <chrono>
 #include <cstdio>
@@ -530,6 +534,70 @@ int scenarioCloseBusy(const std::wstring& exe) {
     return gFailures;
 }
 
+void setSerialPort(const wchar_t* device, const wchar_t* port) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, nullptr, 0,
+                        KEY_WRITE, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return;
+    if (port)
+        RegSetValueExW(key, device, 0, REG_SZ, reinterpret_cast<const BYTE*>(port),
+                       static_cast<DWORD>((wcslen(port) + 1) * sizeof(wchar_t)));
+    else
+        RegDeleteValueW(key, device);
+    RegCloseKey(key);
+}
+
+std::vector<std::string> portItems(HWND box) {
+    std::vector<std::string> items;
+    const int n = static_cast<int>(SendMessageW(box, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < n; ++i) {
+        wchar_t text[256] = {};
+        if (SendMessageW(box, CB_GETLBTEXTLEN, i, 0) < 255)
+            SendMessageW(box, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        items.push_back(narrow(text));
+    }
+    return items;
+}
+
+// A device arrival as the system broadcasts it.
+void deviceArrival(HWND main, DWORD deviceType) {
+    DEV_BROADCAST_HDR header{};
+    header.dbch_size = sizeof header;
+    header.dbch_devicetype = deviceType;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(main, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header),
+                        SMTO_ABORTIFHUNG, 5000, &result);
+}
+
+int scenarioPorts(const std::wstring& exe) {
+    setSerialPort(L"\\Device\\VCP0", L"COM5");
+    setSerialPort(L"\\Device\\Serial0", L"COM1");
+    setSerialPort(L"\\Device\\VCP1", nullptr);
+    TApp app(exe, L"");
+    if (!app.ok()) return gFailures;
+    HWND box = app.ctl(cIdPort);
+    check(portItems(box) == std::vector<std::string>{"COM5"},
+          "port box: the virtual COM port alone (COM1 of \\Device\\Serial0 left out)");
+    check(app.port() == "COM5", "its first entry selected: " + quoted(app.port()));
+
+    setSerialPort(L"\\Device\\VCP1", L"COM7");
+    SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"COM9"));
+    deviceArrival(app.main, 2 /* DBT_DEVTYP_VOLUME */);
+    check(portItems(box).size() == 1, "a volume's arrival leaves the list alone");
+    SetForegroundWindow(app.main);
+    deviceArrival(app.main, 3 /* DBT_DEVTYP_PORT */);
+    check(portItems(box) == std::vector<std::string>{"COM5", "COM7"},
+          "a port's arrival refills the list, in the registry's order");
+    check(app.port() == "COM9", "the typed port stays in the box: " + quoted(app.port()));
+    check(SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) != 0,
+          "the list drops down to show the new port (window active, box enabled)");
+    SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+    setSerialPort(L"\\Device\\VCP1", nullptr);
+    setSerialPort(L"\\Device\\Serial0", nullptr);
+    closeIdle(app);
+    return gFailures;
+}
+
 RECT unite(const RECT& a, const RECT& b) {
     RECT u{};
     UnionRect(&u, &a, &b);
@@ -611,6 +679,7 @@ int wmain(int argc, wchar_t** argv) {
     if (scenario == "cancel") return scenarioCancel(exe);
     if (scenario == "restart") return scenarioRestart(exe);
     if (scenario == "closebusy") return scenarioCloseBusy(exe);
+    if (scenario == "ports") return scenarioPorts(exe);
     if (scenario == "intern" && argc >= 4) return scenarioIntern(exe, narrow(argv[3]));
     if (scenario == "screenshots" && argc >= 4) return scenarioScreenshots(exe, narrow(argv[3]));
     std::fprintf(stderr, "unknown scenario %s\n", scenario.c_str());
