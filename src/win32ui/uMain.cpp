@@ -343,7 +343,7 @@ std::string TfrmMain::portText() const {
 }
 
 bool TfrmMain::readInfoOnly() const {
-    return IsWindowVisible(chkReadInfoOnly) &&
+    return FState.readInfoOnlyShown &&
            SendMessageW(chkReadInfoOnly, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
