@@ -62,15 +62,16 @@ SIZE outerSizeFor(HWND hWnd, int clientW, int clientH, bool withMenu) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+namespace {
+BOOL CALLBACK setFontOf(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+} // namespace
+
 void setFontDeep(HWND hWnd, HFONT font) {
     SendMessageW(hWnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
-    EnumChildWindows(
-        hWnd,
-        [](HWND child, LPARAM f) -> BOOL {
-            SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(f), TRUE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(font));
+    EnumChildWindows(hWnd, setFontOf, reinterpret_cast<LPARAM>(font));
 }
 
 std::wstring wide(const std::string& s) {

@@ -39,27 +39,27 @@ struct TFind {
     bool anyVisibility;
     HWND found;
 };
+
+BOOL CALLBACK matchWindow(HWND h, LPARAM p) {
+    auto* f = reinterpret_cast<TFind*>(p);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    if (pid != f->pid) return TRUE;
+    if (!f->anyVisibility && !IsWindowVisible(h)) return TRUE;
+    if (f->cls) {
+        wchar_t cls[256] = {};
+        GetClassNameW(h, cls, 256);
+        if (lstrcmpiW(cls, f->cls) != 0) return TRUE;
+    }
+    if (f->caption && textOf(h) != f->caption) return TRUE;
+    f->found = h;
+    return FALSE;
+}
 } // namespace
 
 HWND findTopWindow(DWORD pid, const wchar_t* cls, const wchar_t* caption, bool anyVisibility) {
     TFind f{pid, cls, caption, anyVisibility, nullptr};
-    EnumWindows(
-        [](HWND h, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<TFind*>(p);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            if (pid != f->pid) return TRUE;
-            if (!f->anyVisibility && !IsWindowVisible(h)) return TRUE;
-            if (f->cls) {
-                wchar_t cls[256] = {};
-                GetClassNameW(h, cls, 256);
-                if (lstrcmpiW(cls, f->cls) != 0) return TRUE;
-            }
-            if (f->caption && textOf(h) != f->caption) return TRUE;
-            f->found = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&f));
+    EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&f));
     return f.found;
 }
 
