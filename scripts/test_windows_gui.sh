@@ -33,11 +33,11 @@ pass() {
 step() { printf '\n== %s (%ds)\n' "$*" "$((SECONDS - GUI_START))"; }
 
 SIM=$ROOT/build/native-for-wine/sim/tarvek2-sim
-if [ ! -x "$SIM" ]; then
+if [ ! -f build/native-for-wine/build.ninja ]; then
   cmake -S . -B build/native-for-wine -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_GUI=OFF \
     -DTARVEK2_TESTS=OFF >/dev/null
-  cmake --build build/native-for-wine -j2 --target tarvek2-sim
 fi
+cmake --build build/native-for-wine -j2 --target tarvek2-sim tarvek2-write-order
 
 WORK=$(mktemp -d /tmp/tarvek2-wine-gui.XXXXXX)
 export WINEDEBUG=-all
@@ -87,17 +87,10 @@ start_sim() {
   exit 1
 }
 
-# The image's data records in the order the updater writes them, the vector
-# table (block 0x03DF) last; block numbers in decimal, comma-separated.
+# The blocks of an image in the order the updater writes them (every full
+# data record in file order, the vector table last), comma-separated.
 image_blocks() {
-  awk '
-    function hex(s,   i, v) { v = 0; s = toupper(s)
-      for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789ABCDEF", substr(s, i, 1)) - 1
-      return v }
-    NR > 8 && substr($0, 1, 1) == ":" && substr($0, 2, 2) == "40" && substr($0, 8, 2) == "00" {
-      b = hex(substr($0, 4, 4)); if (b == 991) { held = 1; next }
-      out = out (out == "" ? "" : ",") b }
-    END { if (held) out = out (out == "" ? "" : ",") 991; print out }' "$1" | tr -d '\r'
+  "$ROOT/build/native-for-wine/tools/tarvek2-write-order" "$1"
 }
 # The simulator's record now (SIGUSR1): the list under key.
 sim_record_list() {

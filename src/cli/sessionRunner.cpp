@@ -15,7 +15,7 @@ namespace {
 // One session from start to its final notification.
 TNotification runOne(const TRunRequest& request, TFWCatalog& catalog, std::atomic<bool>& bCancel,
                      IRunOutput& output, const TRunSeams& seams, IClock& clock,
-                     TNotifyRendering& finalRendering) {
+                     TNotifyRendering& finalRendering, TPortProblem& portProblem) {
     TNotifyQueue queue;
     TSessionContext context;
     context.hWindow = &queue;
@@ -44,6 +44,7 @@ TNotification runOne(const TRunRequest& request, TFWCatalog& catalog, std::atomi
             // posts nothing after it.
             session->Join();
             finalRendering = r;
+            portProblem = session->PortProblem();
             return *n;
         }
     }
@@ -56,6 +57,7 @@ TRunOutcome runSessions(const TRunRequest& request, TFWCatalog& catalog, std::at
     IClock& clock = seams.clock ? *seams.clock : systemClock();
     const std::int64_t start = clock.nowMs();
     TRunOutcome outcome;
+    TPortProblem portProblem;
     for (;;) {
         // The window sets the selection before every session it starts from
         // "Update" (-1: search the built-in images) or "File" (0: the file
@@ -68,7 +70,8 @@ TRunOutcome runSessions(const TRunRequest& request, TFWCatalog& catalog, std::at
         // cancel flag when it restarts after a programming error, the flag
         // is kept, so a cancel given during the failed session ends the new
         // one at its first exchange.
-        outcome.final = runOne(request, catalog, bCancel, output, seams, clock, outcome.rendering);
+        outcome.final =
+            runOne(request, catalog, bCancel, output, seams, clock, outcome.rendering, portProblem);
         const TRestart next = restartFor(outcome.rendering, outcome.restarts, request.maxRestarts);
         if (!next.restart) {
             outcome.restartsUsedUp = outcome.rendering.restartAfterMs >= 0;
@@ -83,8 +86,7 @@ TRunOutcome runSessions(const TRunRequest& request, TFWCatalog& catalog, std::at
     outcome.selectedFW = catalog.iSelectedFW;
     outcome.elapsedMs = clock.nowMs() - start;
     if (outcome.exitCode == cEX_PORT_NOT_READY)
-        outcome.hint = seams.explainPort ? seams.explainPort(request.sPort)
-                                         : explainPortProblem(request.sPort);
+        outcome.hint = portProblemText(portProblem, request.sPort);
     else if (outcome.exitCode == cEX_PORT_IO)
         outcome.hint = "The serial line failed while the session used it. Check that the "
                        "logger's cable is still plugged in.";

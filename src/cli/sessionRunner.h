@@ -60,8 +60,6 @@ struct TRunSeams {
     IClock* clock = nullptr; // the restart wait and the elapsed time; nullptr: system clock
     TPortOpener opener;      // empty: openPort
     TSessionFactory factory; // empty: CommThreadClass
-    // Why a port does not open; empty: explainPortProblem.
-    std::function<std::string(const std::string&)> explainPort;
     std::chrono::milliseconds idleEvery{200};
 };
 

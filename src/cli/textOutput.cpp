@@ -30,7 +30,7 @@ void TTextOutput::notification(const TNotification& n, const TNotifyRendering& r
     // Every text the window would show on any of its outputs is shown once:
     // the report line, and in the same form the texts that go to the status
     // bar or the message window only.
-    if (r.handled && !r.outputs.empty())
+    if (r.handled && r.outputs.any())
         line(r.text);
     else if (FBar)
         FBar->redraw();

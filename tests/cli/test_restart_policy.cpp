@@ -26,7 +26,6 @@ class RestartPolicy : public ::testing::Test {
         TRunSeams seams;
         seams.clock = &clock;
         seams.opener = opener ? std::move(opener) : logger.opener();
-        seams.explainPort = [](const std::string& port) { return "why " + port; };
         return runSessions(request, catalog, cancel, out, seams);
     }
     int sleepsOf(int ms) const {
@@ -110,9 +109,9 @@ TEST_F(RestartPolicy, CommErrorRestartWaitsBeforeTheNewSessionOpensThePort) {
         if (logger.opens == 1 && ex.kind == TExchange::identify) ex.answer.clear();
     };
     std::vector<std::int64_t> opensAt;
-    run([&](const std::string& port, int baud) {
+    run([&](const std::string& port, int baud, TPortProblem& problem) {
         opensAt.push_back(clock.nowMs());
-        return logger.opener()(port, baud);
+        return logger.opener()(port, baud, problem);
     });
     ASSERT_EQ(opensAt.size(), 2u);
     // The first session's last sleep is its fourth retry pause; the read
@@ -202,7 +201,9 @@ TEST_F(RestartPolicy, PortThatDoesNotOpenIsNotRestartedAndIsExplained) {
     EXPECT_EQ(o.exitCode, cEX_PORT_NOT_READY);
     EXPECT_EQ(o.restarts, 0);
     EXPECT_FALSE(o.restartsUsedUp);
-    EXPECT_EQ(o.hint, "why COM5");
+    // The cause the session's own open found (the fake opener: a missing port).
+    EXPECT_EQ(o.hint, "Serial port \"COM5\" does not exist. Check that the logger's cable is "
+                      "plugged in, or pick another port.");
     ASSERT_EQ(out.sessions.size(), 1u);
     EXPECT_EQ(out.sessions[0], (std::vector<TNotification>{{cNT_ABORT, cEX_PORT_NOT_READY}}));
 }
