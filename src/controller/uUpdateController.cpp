@@ -35,6 +35,9 @@ struct TUpdateController::TImpl {
     TFWCatalog catalog;
     TControllerState state;
     std::unique_ptr<TCommThread> thread;
+    // Why the last session's port did not open, taken from that session
+    // when its final notification arrived; no cause otherwise.
+    TPortProblem portProblem;
 
     // The run: what the operator started, kept for its restarts.
     std::string port; // the port text
@@ -115,6 +118,7 @@ struct TUpdateController::TImpl {
         // A restart keeps a cancel given before it; it must be in place
         // before the new thread looks at it.
         bCancel = cancel;
+        portProblem = {};
         fe.sessionStarting();
 
         TSessionContext context;
@@ -171,12 +175,20 @@ struct TUpdateController::TImpl {
             state.remainingMs = estimateRemainingMs(clock.nowMs() - writeStart, percent);
     }
 
-    void doOutputs(const TNotifyRendering& r) {
+    // The cause and remedy of a port that did not open; empty for any other
+    // end, or when the session could not tell.
+    std::string portHint(const TNotification& final) const {
+        if (final.kind != cNT_ABORT || final.value != cEX_PORT_NOT_READY) return {};
+        return portProblemText(portProblem, port);
+    }
+
+    // The message window may carry a second line, the program's own note.
+    void doOutputs(const TNotifyRendering& r, const std::string& note) {
         const TTextOutputs& o = r.outputs;
         if (o.status && o.statusFirst) setStatus(r.text);
         if (o.report) fe.addReport(r.text);
         if (o.status && !o.statusFirst) setStatus(r.text);
-        if (o.message) fe.showInfo(r.text);
+        if (o.message) fe.showInfo(note.empty() ? r.text : r.text + "\r\n" + note);
     }
 
     TSessionOutcome outcome(const TNotification& final, const TNotifyRendering& r,
@@ -189,7 +201,7 @@ struct TUpdateController::TImpl {
         o.selectedFW = catalog.iSelectedFW.load();
         o.elapsedMs = clock.nowMs() - runStart;
         if (final.kind == cNT_ABORT && final.value == cEX_PORT_NOT_READY)
-            o.hint = setup.explainPort ? setup.explainPort(port) : explainPortProblem(port);
+            o.hint = portHint(final);
         else if (final.kind == cNT_ABORT && final.value == cEX_PORT_IO)
             o.hint = "The serial line failed while the session used it. Check that the "
                      "logger's cable is still plugged in.";
@@ -200,7 +212,11 @@ struct TUpdateController::TImpl {
         // A notification never arrives while idle; one that does is stale.
         if (!state.busy || restartPending) return;
         const bool final = isFinalNotification(n.kind);
-        if (final) joinThread(); // the thread's last word
+        if (final) {
+            // The thread's last word: what it found at its open is settled.
+            if (thread) portProblem = thread->PortProblem();
+            joinThread();
+        }
         const TNotifyRendering r = renderNotification(n, catalog, port);
 
         if (state.closing) {
@@ -230,7 +246,7 @@ struct TUpdateController::TImpl {
         else
             render();
         if (r.beep) fe.beep();
-        doOutputs(r);
+        doOutputs(r, setup.policy.remedyInMessage ? portHint(n) : std::string());
         fe.notified(n, r);
 
         if (!final) return;

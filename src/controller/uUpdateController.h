@@ -57,7 +57,8 @@ struct TSessionOutcome {
     int selectedFW = -1;         // the catalog's selection at the end
     std::int64_t elapsedMs = 0;  // from the first start to the end
     // Cause and remedy for an operator when the port did not open (reason
-    // 10), or the line failed (reason 11); empty otherwise.
+    // 10: the cause that session's own open found), or the line failed
+    // (reason 11); empty otherwise.
     std::string hint;
 };
 
@@ -67,6 +68,11 @@ struct TControllerPolicy {
     bool askQuestions = true;             // the confirmation question before "Update"
     int maxRestarts = -1;                 // restarts of one run; -1 without a limit
     bool keepCancelOnProgRestart = false; // a restart after reason 44 keeps a given cancel
+    // A port that did not open: its cause and remedy as a second line of the
+    // message window, after "Aborted because serial port ... is not ready!"
+    // (the report and the status bar keep that text alone).  A front end
+    // without a message window gives the outcome's hint instead.
+    bool remedyInMessage = true;
 };
 
 // The front end's side: the controller calls these on the front end's thread.
@@ -112,8 +118,6 @@ struct TControllerSetup {
     // The cancel flag the sessions poll; empty: the controller's own.  A
     // front end whose cancel comes from a signal handler passes its flag.
     std::atomic<bool>* cancelFlag = nullptr;
-    // Cause and remedy when a port did not open; empty: explainPortProblem.
-    std::function<std::string(const std::string&)> explainPort;
 };
 
 enum class TCloseAnswer {

@@ -310,7 +310,6 @@ class ControllerSessions : public ::testing::Test {
         setup.policy = policy;
         setup.clock = &clock;
         setup.opener = logger.opener();
-        setup.explainPort = [](const std::string& port) { return "why " + port; };
         setup.commThreadClass = [this](TSessionContext c) -> std::unique_ptr<TCommThread> {
             started.push_back(
                 {c.sPort, c.catalog->iSelectedFW.load(), c.bCancel->load(), c.settings.bInfoOnly});
@@ -500,17 +499,45 @@ INSTANTIATE_TEST_SUITE_P(Controller, RestartLimit,
                                            LimitCase{"prog_one", false, 1, 2}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ControllerSessions, PortThatDoesNotOpenGivesTheHint) {
-    TControllerSetup setup = setupFor(Mode::internal);
-    setup.clock = &clock;
-    setup.opener = TScriptedLogger::failingOpener();
-    setup.explainPort = [](const std::string& port) { return "why " + port; };
-    TUpdateController c(fe, std::move(setup));
-    ASSERT_TRUE(c.updateClicked("ttyUSB9", false));
-    fe.pump(c);
-    ASSERT_EQ(fe.outcomes.size(), 1u);
-    EXPECT_EQ(fe.outcomes[0].final, (TNotification{cNT_ABORT, cEX_PORT_NOT_READY}));
-    EXPECT_EQ(fe.outcomes[0].hint, "why ttyUSB9");
+// The cause is the one the session's own open found, taken from that
+// session: report and status bar keep the session's text alone, the message
+// window adds the remedy as its second line (or not, by the front end's
+// policy), and the outcome carries it as the hint.  A later session that
+// opens its port carries no stale cause.
+TEST_F(ControllerSessions, PortThatDoesNotOpenGivesTheCauseOfThatOpen) {
+    const std::string sAbort = "Aborted because serial port \"ttyUSB9\" is not ready!";
+    const std::string sRemedy = "Serial port \"ttyUSB9\" does not exist. Check that the logger's "
+                                "cable is plugged in, or pick another port.";
+    for (const bool inMessage : {true, false}) {
+        SCOPED_TRACE(inMessage);
+        TFakeFrontEnd front;
+        TControllerSetup setup = setupFor(Mode::internal);
+        setup.clock = &clock;
+        setup.policy.remedyInMessage = inMessage;
+        int opens = 0;
+        TPortOpener failing = TScriptedLogger::failingOpener();
+        TPortOpener working = logger.opener();
+        setup.opener = [&](const std::string& sPort, int iBaud, TPortProblem& problem) {
+            return ++opens == 1 ? failing(sPort, iBaud, problem) : working(sPort, iBaud, problem);
+        };
+        TUpdateController c(front, std::move(setup)); // real session threads
+        ASSERT_TRUE(c.updateClicked("ttyUSB9", false));
+        front.pump(c);
+        ASSERT_EQ(front.outcomes.size(), 1u);
+        EXPECT_EQ(front.outcomes[0].final, (TNotification{cNT_ABORT, cEX_PORT_NOT_READY}));
+        EXPECT_EQ(front.outcomes[0].hint, sRemedy);
+        const std::vector<std::string> tail(front.calls.end() - 4, front.calls.end());
+        EXPECT_EQ(tail,
+                  (std::vector<std::string>{
+                      "R:" + sAbort, "S:" + sAbort,
+                      inMessage ? "M:" + sAbort + "\r\n" + sRemedy : "M:" + sAbort, "ended"}));
+
+        ASSERT_TRUE(c.updateClicked("ttyUSB9", true));
+        front.pump(c);
+        ASSERT_EQ(front.outcomes.size(), 2u);
+        EXPECT_EQ(front.outcomes[1].final, (TNotification{cNT_ABORT, cEX_INFO_ONLY}));
+        EXPECT_EQ(front.outcomes[1].hint, "");
+    }
 }
 
 TEST_F(ControllerSessions, ReadInfoOnlyReachesTheSessionAndItsRestarts) {
