@@ -13,7 +13,8 @@ here="$(cd "$(dirname "$0")" && pwd)"
 root="$(cd "$here/.." && pwd)"
 build="$(cd "${1:-$root/build/win64}" && pwd)"
 cd "$root"
-cmake --build "$build" -j2 --target tarvek2-update ui_driver
+# SHOTS_NO_BUILD=1: take the programs as they are (while another build runs).
+[ -n "${SHOTS_NO_BUILD:-}" ] || cmake --build "$build" -j2 --target tarvek2-update ui_driver
 app="$build/src/win32ui/tarvek2-update.exe"
 driver="$build/tests/win32ui/ui_driver.exe"
 sim="$root/build/native-for-wine/sim/tarvek2-sim"

@@ -61,6 +61,8 @@ void TfrmProtocol::Add(const std::string& text) {
     const LRESULT start = SendMessageW(FhMemo, EM_LINEINDEX, lines - 1, 0);
     SendMessageW(FhMemo, EM_SETSEL, start, start);
     SendMessageW(FhMemo, EM_SCROLLCARET, 0, 0);
+    // Shown at once, also while the session keeps the window's queue busy.
+    UpdateWindow(FhMemo);
 }
 
 void TfrmProtocol::Clear() {
