@@ -1,0 +1,21 @@
+// The port box: an editable drop-down list of the virtual COM ports, refilled
+// when a port arrives or goes (WM_DEVICECHANGE).  Its text is the port name
+// handed to the session, unchanged.
+#pragma once
+
+#include "win32ui/uWin.h"
+
+#include <string>
+#include <vector>
+
+// Replaces the box's items with names; the text in its edit field stays.
+void fillPortBox(HWND hBox, const std::vector<std::string>& names);
+
+// At start: the port list, its first entry selected (an empty list leaves
+// the box empty).
+void fillPortBoxAtStart(HWND hBox);
+
+// WM_DEVICECHANGE: a port that arrived or went refills the box, also while a
+// session runs; when the program is the active one and the box is enabled,
+// the drop-down list opens again with the new list.  True when refilled.
+bool portBoxDeviceChange(HWND hBox, WPARAM wParam, LPARAM lParam);
