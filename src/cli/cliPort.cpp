@@ -48,8 +48,9 @@ void TCliPort::render(const TControllerState& state) {
 }
 
 void TCliPort::addReport(const std::string& text) {
+    const std::string line = reportLineNow(text);
     for (auto* o : FOutputs)
-        o->reportLine(text);
+        o->reportLine(line);
 }
 
 void TCliPort::startTimer(int ms) {
@@ -76,6 +77,10 @@ void TCliPort::notified(const TNotification& n, const TNotifyRendering& r) {
     }
     for (auto* o : FOutputs)
         o->notification(n, r);
+    // Every text the window would show on any of its outputs is shown once:
+    // the report lines come through addReport(), and in the same form the
+    // texts that go to the status bar or the message window only.
+    if (r.handled && r.outputs.any() && !r.outputs.report) addReport(r.text);
 }
 
 void TCliPort::sessionEnded(const TSessionOutcome& outcome) {

@@ -29,8 +29,10 @@ struct TPortResult {
 class IPortOutput {
   public:
     virtual ~IPortOutput() = default;
-    // Output R of the report: one line, not yet time-stamped.
-    virtual void reportLine(const std::string& text) = 0;
+    // One line of the report, time-stamped ("hh-nn-ss -> text"): every text
+    // the window would show on any of its outputs, once.  Stamped once for
+    // all outputs, so that the screen and the log file agree.
+    virtual void reportLine(const std::string& line) = 0;
     // Every notification as the controller handled it.
     virtual void notification(const TNotification& n, const TNotifyRendering& r) = 0;
     virtual void stateChanged(const TControllerState&) {}

@@ -24,13 +24,16 @@ TCliPort* TRunLoop::add(const std::string& port, const TPortStart& start,
     return FPorts.back().get();
 }
 
+void TRunLoop::checkInterrupt() {
+    if (!FInterrupted.load() || FCancelSeen) return;
+    FCancelSeen = true;
+    FScreen.cancelling();
+    for (auto& p : FPorts)
+        p->cancel();
+}
+
 void TRunLoop::step() {
-    if (FInterrupted.load() && !FCancelSeen) {
-        FCancelSeen = true;
-        FScreen.cancelling();
-        for (auto& p : FPorts)
-            p->cancel();
-    }
+    checkInterrupt();
     std::optional<std::int64_t> earliest;
     bool running = false;
     for (const auto& p : FPorts) {
@@ -43,11 +46,16 @@ void TRunLoop::step() {
     if (earliest) wait = std::clamp<std::int64_t>(*earliest - FClock.nowMs(), 0, idle);
     if (!running && earliest) {
         // Only a restart timer can move things on: wait on the run's clock
-        // (in pieces, so that a Ctrl-C is seen).
-        if (wait > 0) FClock.sleepMs(static_cast<int>(wait));
+        // until it is due; a Ctrl-C ends the wait.
+        const std::int64_t due = *earliest - FClock.nowMs();
+        if (due > 0) FClock.waitMs(static_cast<int>(due), FInterrupted);
     } else if (auto t = FQueue.popFor(std::chrono::milliseconds(wait))) {
         // Everything that is there, before the screen is drawn again.
         do {
+            // A Ctrl-C that came before this notification is passed on
+            // before it is handled: a restart that it starts keeps the
+            // cancel.
+            checkInterrupt();
             FPorts.at(static_cast<std::size_t>(t->port))->notify(t->n);
         } while ((t = FQueue.popFor(std::chrono::milliseconds(0))));
     }

@@ -36,6 +36,9 @@ class TRunLoop {
     std::vector<TPortResult> results() const;
 
   private:
+    // Passes a Ctrl-C on to every port, once.
+    void checkInterrupt();
+
     IRunScreen& FScreen;
     const std::atomic<bool>& FInterrupted;
     IClock& FClock;

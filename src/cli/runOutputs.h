@@ -32,7 +32,7 @@ class TTextOutput final : public IPortOutput {
     // bar: nullptr for no progress bar.
     TTextOutput(std::ostream& out, std::ostream& err, std::unique_ptr<TProgressBar> bar = {});
 
-    void reportLine(const std::string& text) override;
+    void reportLine(const std::string& line) override;
     void notification(const TNotification& n, const TNotifyRendering& r) override;
     void stateChanged(const TControllerState& state) override;
     void idle() override;
@@ -42,8 +42,6 @@ class TTextOutput final : public IPortOutput {
     void redrawBar();
 
   private:
-    void line(const std::string& text);
-
     std::ostream& FOut;
     std::ostream& FErr;
     std::unique_ptr<TProgressBar> FBar;

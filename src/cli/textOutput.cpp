@@ -15,24 +15,14 @@ void TTextOutput::redrawBar() {
     if (FBar) FBar->redraw(true);
 }
 
-void TTextOutput::line(const std::string& text) {
+void TTextOutput::reportLine(const std::string& line) {
     clearBar();
-    FOut << reportLineNow(text) << '\n' << std::flush;
+    FOut << line << '\n' << std::flush;
     redrawBar();
 }
 
-void TTextOutput::reportLine(const std::string& text) {
-    line(text);
-}
-
-void TTextOutput::notification(const TNotification&, const TNotifyRendering& r) {
-    // Every text the window would show on any of its outputs is shown once:
-    // the report line (reportLine), and in the same form the texts that go
-    // to the status bar or the message window only.
-    if (r.handled && !r.outputs.empty() && r.outputs.find('R') == std::string::npos)
-        line(r.text);
-    else if (FBar)
-        FBar->redraw();
+void TTextOutput::notification(const TNotification&, const TNotifyRendering&) {
+    if (FBar) FBar->redraw();
 }
 
 void TTextOutput::stateChanged(const TControllerState& state) {
