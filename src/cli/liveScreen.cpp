@@ -46,9 +46,12 @@ class TLiveScreen::TPortLine final : public IPortOutput {
     void notification(const TNotification& n, const TNotifyRendering& r) override {
         const auto code = static_cast<std::uint16_t>(n.value & 0xFFFF);
         if (n.kind == cNT_CLASS && FClass == 0xFFFF) FClass = code;
+        if (n.kind == cNT_PRINT) FPrint = code;
+        // The class the update is for names the logger (a logger met in its
+        // bootloader answered with the bootloader's class first).
         if (n.kind == cNT_UPDATE_CLASS && code != 0xFFFF) FClass = code;
-        if (n.kind == cNT_PRINT && code != 0xFFFF)
-            line.logger = getClassName(FClass, code) + " " + getPrintName(code);
+        if ((n.kind == cNT_PRINT || n.kind == cNT_UPDATE_CLASS) && FPrint != 0xFFFF)
+            line.logger = getClassName(FClass, FPrint) + " " + getPrintName(FPrint);
         if (n.kind == cNT_UPDATE_IMAGE) {
             // "Update Tarvek2 V2.08, A10e WLAN UART, BL3.0": the version.
             const auto v = r.text.find(" V");
@@ -89,6 +92,7 @@ class TLiveScreen::TPortLine final : public IPortOutput {
   private:
     TLiveScreen& FScreen;
     std::uint16_t FClass = 0xFFFF;
+    std::uint16_t FPrint = 0xFFFF;
 };
 
 TLiveScreen::TLiveScreen(const TScreenSetup& setup, std::ostream& out, std::ostream& err)

@@ -46,9 +46,10 @@ void TRunLoop::step() {
     if (earliest) wait = std::clamp<std::int64_t>(*earliest - FClock.nowMs(), 0, idle);
     if (!running && earliest) {
         // Only a restart timer can move things on: wait on the run's clock
-        // until it is due; a Ctrl-C ends the wait.
+        // until it is due; a Ctrl-C not yet passed on ends the wait.
+        static const std::atomic<bool> cNoCtrlC{false};
         const std::int64_t due = *earliest - FClock.nowMs();
-        if (due > 0) FClock.waitMs(static_cast<int>(due), FInterrupted);
+        if (due > 0) FClock.waitMs(static_cast<int>(due), FCancelSeen ? cNoCtrlC : FInterrupted);
     } else if (auto t = FQueue.popFor(std::chrono::milliseconds(wait))) {
         // Everything that is there, before the screen is drawn again.
         do {

@@ -7,6 +7,7 @@
 #include "images/uFWCatalog.h"
 #include "images/uFWVersions.h"
 #include "serial/uRS232.h"
+#include "session/uNotify.h"
 #include "session/uConvert1V0.h"
 
 #include <gtest/gtest.h>

@@ -158,7 +158,7 @@ TEST_F(RestartPolicy, CancelGivenBeforeARestartEndsTheNewSession) {
         const TPortResult r = runRecorded(request, intern, seams(fresh.opener()), cancel, rec);
         EXPECT_EQ(r.exitCode, cEX_CANCELLED);
         EXPECT_EQ(r.outcome.restarts, 1);
-        EXPECT_EQ(rec.cancelNotes, 1);
+        EXPECT_EQ(rec.cancelNotes, 2); // the run's note and its one port's, once each
         ASSERT_EQ(rec.sessions.size(), 2u);
         EXPECT_EQ(rec.sessions[1], (std::vector<TNotification>{{cNT_ABORT, cEX_CANCELLED}}));
         EXPECT_EQ(fresh.opens, 2);

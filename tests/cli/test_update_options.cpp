@@ -207,14 +207,15 @@ TEST_P(PortOptions, OnePortSeveralOrAll) {
 INSTANTIATE_TEST_SUITE_P(
     Table, PortOptions,
     ::testing::Values(
-        PortsCase{"One", {"-p", "ttyUSB0"}, true, {"ttyUSB0"}},
-        PortsCase{"Several", {"-p", "a", "--port", "b", "-p", "c"}, true, {"a", "b", "c"}},
-        PortsCase{"All", {"--all"}, true, {}, true},
+        PortsCase{"One", {"-p", "ttyUSB0"}, true, {"ttyUSB0"}, false, ""},
+        PortsCase{"Several", {"-p", "a", "--port", "b", "-p", "c"}, true, {"a", "b", "c"}, false,
+                  ""},
+        PortsCase{"All", {"--all"}, true, {}, true, ""},
         PortsCase{"AllWithLogDir", {"--all", "--log-dir", "logs"}, true, {}, true, "logs"},
-        PortsCase{"PortAndAll", {"-p", "a", "--all"}, false, {}},
-        PortsCase{"TwoValuesToOnePort", {"-p", "a", "b"}, false, {}},
-        PortsCase{"EmptyLogDir", {"-p", "a", "--log-dir", ""}, false, {}},
-        PortsCase{"LogDirWithoutValue", {"-p", "a", "--log-dir"}, false, {}}),
+        PortsCase{"PortAndAll", {"-p", "a", "--all"}, false, {}, false, ""},
+        PortsCase{"TwoValuesToOnePort", {"-p", "a", "b"}, false, {}, false, ""},
+        PortsCase{"EmptyLogDir", {"-p", "a", "--log-dir", ""}, false, {}, false, ""},
+        PortsCase{"LogDirWithoutValue", {"-p", "a", "--log-dir"}, false, {}, false, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
