@@ -2,8 +2,8 @@
 // line or the record buffer, a line that converts comes back unchanged from
 // the record, and the fault description agrees with the conversion.
 #include "fuzz_check.h"
+#include "images/uConvert1V0.h"
 #include "images/uImageCheck.h"
-#include "session/uConvert1V0.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "session_input.h"
 
-#include "session/uConvert1V0.h"
+#include "images/uConvert1V0.h"
 
 namespace {
 

@@ -19,7 +19,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_TSAN=ON -DTAR
   -DTARVEK2_SANITIZE=OFF >/dev/null
 
 # The test programs, and the program that the end-to-end tests start.
-programs=(session_tests cli_tests cli_e2e_tests sim_tests fault_matrix_tests)
+programs=(session_tests controller_tests cli_tests cli_e2e_tests sim_tests fault_matrix_tests)
 # The window's tests, where the Qt build has them: its notifications, its
 # session states (cancel, restarts) and a whole update from the window.
 qt_programs=(test_ui_notifications test_ui_session_states test_ui_end_to_end)

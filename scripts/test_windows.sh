@@ -58,7 +58,7 @@ cmake --build build/win32 -j2
 step "build the logger simulator (Linux, build/native-for-wine)"
 NATIVE=build/native-for-wine
 cmake -S . -B "$NATIVE" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_GUI=OFF -DTARVEK2_TESTS=OFF
-cmake --build "$NATIVE" -j2 --target tarvek2-sim
+cmake --build "$NATIVE" -j2 --target tarvek2-sim tarvek2-write-order
 SIM=$ROOT/$NATIVE/sim/tarvek2-sim
 
 WIN64=$ROOT/build/win64
@@ -211,18 +211,11 @@ if tr -d '\r' <"$WORK/win32_tests.log" | grep -q 'SKIPPED'; then
 fi
 
 # --- sessions of the Windows tarvek2-cli -----------------------------------------
-# The data records of an image in the order the updater writes them: every
-# full data record (64 bytes, type 00) in file order, the vector table (block
-# 0x03DF) last.  Block numbers in decimal, comma-separated.
+# The blocks of an image in the order the updater writes them (every full
+# data record in file order, the vector table last), in decimal and
+# comma-separated: worked out by the same image check the session writes from.
 image_blocks() {
-  awk '
-    function hex(s,   i, v) { v = 0; s = toupper(s)
-      for (i = 1; i <= length(s); i++) v = v * 16 + index("0123456789ABCDEF", substr(s, i, 1)) - 1
-      return v }
-    NR > 8 && substr($0, 1, 1) == ":" && substr($0, 2, 2) == "40" && substr($0, 8, 2) == "00" {
-      b = hex(substr($0, 4, 4)); if (b == 991) { held = 1; next }
-      out = out (out == "" ? "" : ",") b }
-    END { if (held) out = out (out == "" ? "" : ",") 991; print out }' "$1" | tr -d '\r'
+  "$ROOT/$NATIVE/tools/tarvek2-write-order" "$1"
 }
 
 # A list from the simulator's latest record ("blocks" or "lastRunBlocks"):

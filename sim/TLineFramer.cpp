@@ -1,6 +1,6 @@
 #include "TLineFramer.h"
 
-#include "session/uConvert1V0.h"
+#include "images/uConvert1V0.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "TLoggerProtocol.h"
 
+#include "images/uConvert1V0.h"
 #include "images/uFWVersions.h"
-#include "session/uConvert1V0.h"
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #include "TSimConfig.h"
 
-#include "session/uConvert1V0.h"
+#include "images/uConvert1V0.h"
 
 std::vector<std::uint16_t> TSimRecord::lastRunBlocks() const {
     std::vector<std::uint16_t> result;

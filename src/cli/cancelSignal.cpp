@@ -3,13 +3,7 @@
 #include "cli/exitCodes.h"
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/uWindows.h"
 #else
 #include <csignal>
 #include <unistd.h>

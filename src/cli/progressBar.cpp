@@ -4,13 +4,7 @@
 #include <cstdio>
 
 #ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/uWindows.h"
 #else
 #include <sys/ioctl.h>
 #include <unistd.h>

@@ -56,7 +56,6 @@ TPortStart portStart(const TUpdateOptions& o, bool intern, const TCommandEnv& en
     s.commThreadClass = env.seams.factory;
     s.opener = env.seams.opener;
     s.clock = env.seams.clock;
-    s.explainPort = env.seams.explainPort;
     start.file = o.file;
     start.infoOnly = o.infoOnly;
     return start;

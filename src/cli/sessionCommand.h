@@ -18,8 +18,6 @@ struct TRunSeams {
     IClock* clock = nullptr;    // the run's clock; nullptr: the system clock
     TPortOpener opener;         // empty: the real serial port (called with each port's name)
     TCommThreadFactory factory; // empty: CommThreadClass
-    // Why a port does not open; empty: explainPortProblem.
-    std::function<std::string(const std::string&)> explainPort;
     // The USB serial ports (--all, station); empty: getPortList.
     std::function<std::vector<std::string>()> portList;
     std::chrono::milliseconds idleEvery{200};

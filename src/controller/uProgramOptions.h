@@ -12,7 +12,7 @@
 inline constexpr int cInternModeCode = 7361;
 
 struct TProgramOptions {
-    TSessionSettings settings; // "cc:-", "cf:-", "ci:-" (internal mode only)
+    TSessionSettings settings;  // "cc:-", "cf:-", "ci:-" (internal mode only)
     bool bClearWarning = false; // "mf:+": "Update" asks the measurement-clearing question
     int iFileMode = 0;          // 0 normal; 1 internal mode; 2 internal mode with "f:+"
     std::string port;           // "port:NAME": the port box's text at start

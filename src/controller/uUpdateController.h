@@ -64,8 +64,8 @@ struct TSessionOutcome {
 // What differs between front ends.  The window's defaults follow the
 // operator's program; tarvek2-cli asks no question and bounds the restarts.
 struct TControllerPolicy {
-    bool askQuestions = true; // the confirmation question before "Update"
-    int maxRestarts = -1;     // restarts of one run; -1 without a limit
+    bool askQuestions = true;             // the confirmation question before "Update"
+    int maxRestarts = -1;                 // restarts of one run; -1 without a limit
     bool keepCancelOnProgRestart = false; // a restart after reason 44 keeps a given cancel
 };
 
@@ -93,6 +93,8 @@ class IUpdateFrontEnd {
     // Every notification as it is handled, with its rendering (tarvek2-cli
     // prints them; the windows need nothing here).
     virtual void notified(const TNotification&, const TNotifyRendering&) {}
+    // A session is about to start (also a restart), after its start text.
+    virtual void sessionStarting() {}
     // The run ended: no session runs and no restart follows.
     virtual void sessionEnded(const TSessionOutcome&) {}
     // A confirmed close may go on now: the session has ended.
@@ -107,6 +109,12 @@ struct TControllerSetup {
     TCommThreadFactory commThreadClass; // empty: CommThreadClass
     TPortOpener opener;                 // empty: the real serial port
     IClock* clock = nullptr;            // empty: the system clock
+    // The cancel flag the sessions poll; empty: the controller's own.  A
+    // front end whose cancel comes from a signal handler passes its flag.
+    std::atomic<bool>* cancelFlag = nullptr;
+    // Cause and remedy when a port did not open; empty: the cause the
+    // session's own open found (portProblemText).
+    std::function<std::string(const std::string&)> explainPort;
 };
 
 enum class TCloseAnswer {
@@ -125,6 +133,11 @@ class TUpdateController {
     const TControllerState& state() const;
     const TProgramOptions& options() const;
     const TFWCatalog& catalog() const; // for the overview dialog
+    TFWCatalog& catalog();             // for front ends' tests
+    // The port text the last operator start was given (restarts keep it).
+    const std::string& port() const;
+    // A restart waits for timerElapsed().
+    bool restartPending() const;
 
     // "Update": asks the question that is due, then starts a session on
     // portText.  True when a session started.
@@ -132,8 +145,7 @@ class TUpdateController {
     // "File", after the operator picked fileName: loads it into the file
     // slot and starts a session.  A file that cannot be read is reported
     // (R, S, M) and starts nothing.  True when a session started.
-    bool fileClicked(const std::string& fileName, const std::string& portText,
-                     bool readInfoOnly);
+    bool fileClicked(const std::string& fileName, const std::string& portText, bool readInfoOnly);
     // "File version", after the operator picked fileName: reads its header
     // into the file slot.  True when the overview is to be shown.
     bool fileVersionChosen(const std::string& fileName);
@@ -146,6 +158,11 @@ class TUpdateController {
     void notify(const TNotification& n);
     // The timer asked for by startTimer() has run out.
     void timerElapsed();
+
+    // Back to idle.  The controller does this itself on the final
+    // notification; a front end's test that started a session without a
+    // thread ends it here.
+    void endSession();
 
   private:
     struct TImpl;

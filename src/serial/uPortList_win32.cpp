@@ -5,13 +5,7 @@
 #include "serial/uPortListFilter.h"
 #include "serial/uWin32Text.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/uWindows.h"
 // after windows.h, which it needs
 #include <dbt.h>
 

@@ -6,14 +6,26 @@
 
 #include <cstdlib>
 
-TPortHandle openPort(const std::string& sPort, int iBaud) {
-    TPortHandle hPort = openNativePort(sPort, iBaud);
+TPortHandle openPort(const std::string& sPort, int iBaud, TPortProblem& problem) {
+    problem = {};
+    TPortHandle hPort = openNativePort(sPort, iBaud, problem);
     if (!hPort) return hPort;
     // TARVEK2_TRACE switches the byte trace on without a rebuild: a file path
     // (appended to) or "-" for standard error.
     const char* sTrace = std::getenv(cPortTraceVariable);
     if (sTrace && *sTrace) hPort = wrapWithTrace(std::move(hPort), sPort, iBaud, sTrace);
     return hPort;
+}
+
+TPortHandle openPort(const std::string& sPort, int iBaud) {
+    TPortProblem problem;
+    return openPort(sPort, iBaud, problem);
+}
+
+TPortOpener systemPortOpener() {
+    return [](const std::string& sPort, int iBaud, TPortProblem& problem) {
+        return openPort(sPort, iBaud, problem);
+    };
 }
 
 void closePort(TPortHandle& hPort) {

@@ -2,13 +2,16 @@
 //
 // The port is opened non-blocking and stays so: reads and writes wait in
 // poll(2) against a monotonic deadline, so a read returns the moment the
-// asked-for bytes are in, or at 200 + n ms with what came.  Exclusive use is
+// asked-for bytes are in, or at 200 + n ms with what came, and a write waits
+// for its bytes to leave the driver no longer than its own deadline.
+// Exclusive use is
 // twofold: TIOCEXCL keeps other non-root programs out, and a non-blocking
 // flock(2) keeps out every other opener that plays by the same rule, root
 // included (root passes TIOCEXCL).
 #include "serial/uRS232Native.h"
 #include "serial/uRS232Posix.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -17,6 +20,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <thread>
 #include <unistd.h>
 #ifdef __linux__
 #include <linux/serial.h>
@@ -61,7 +65,8 @@ int msLeft(TClock::time_point deadline) {
 
 class TPosixPort final : public IPort {
   public:
-    explicit TPosixPort(int fd) : FFd(fd) {}
+    TPosixPort(int fd, int iBaud, TOutputQueue outputQueue)
+        : FFd(fd), FBaud(iBaud), FOutputQueue(std::move(outputQueue)) {}
     ~TPosixPort() override { close(); }
     TPosixPort(const TPosixPort&) = delete;
     TPosixPort& operator=(const TPosixPort&) = delete;
@@ -71,7 +76,7 @@ class TPosixPort final : public IPort {
     bool clearError() override { return FFd >= 0; }
 
     // Only the receive side needs discarding: every write waits until its
-    // bytes have left (tcdrain), so nothing of ours is left to take back.
+    // bytes have left the driver, so nothing of ours is left to take back.
     // Flushing the output as well would, on a pseudo-terminal, discard bytes
     // the other end has not read yet: the switch frame, which the next
     // exchange follows 1 ms later, would never reach the logger.
@@ -91,18 +96,25 @@ class TPosixPort final : public IPort {
     }
 
   private:
+    bool drain(TClock::time_point deadline);
+
     int FFd;
+    int FBaud;
+    TOutputQueue FOutputQueue;
 };
 
-// Writes everything, then waits until it has left the driver (tcdrain), as a
-// synchronous write on the logger's original platform does.  The kernel
-// takes our few hundred bytes at once; should a driver stall, the write ends
-// after 200 + n ms with a short count, which the session treats as a failed
-// exchange.
+// Writes everything, then waits until the bytes have left the driver, so
+// that the read time-out of the answer counts from the moment the logger can
+// have the whole request, and a later purge of the input finds nothing of
+// ours on its way.  The whole write, waits included, has one deadline: 200 +
+// n ms plus the line time of the n bytes.  A driver that takes no more bytes
+// by then gives a short count (the session's exchange fails); one that does
+// not send what it took fails the write, as a refused write does: a stalled
+// USB driver must not hold the session beyond that, nor past a cancel.
 bool TPosixPort::write(const std::uint8_t* data, std::size_t n, std::size_t& written) {
     written = 0;
     if (FFd < 0) return false;
-    const auto deadline = TClock::now() + std::chrono::milliseconds(readTimeoutMs(n));
+    const auto deadline = TClock::now() + std::chrono::milliseconds(writeDeadlineMs(n, FBaud));
     while (written < n) {
         const ssize_t r = ::write(FFd, data + written, n - written);
         if (r > 0) {
@@ -112,16 +124,29 @@ bool TPosixPort::write(const std::uint8_t* data, std::size_t n, std::size_t& wri
         if (r < 0 && errno == EINTR) continue;
         if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return false;
         const int ms = msLeft(deadline);
-        if (ms == 0) break;
+        if (ms == 0) return true; // short count
         pollfd p{FFd, POLLOUT, 0};
         const int pr = ::poll(&p, 1, ms);
         if (pr < 0 && errno != EINTR) return false;
         if (pr > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) return false;
     }
-    while (::tcdrain(FFd) != 0) {
-        if (errno != EINTR) return false;
+    return drain(deadline);
+}
+
+// Waits until the driver holds nothing more to send, looking again after the
+// time the bytes still queued take on the line; false when they have not
+// left by the deadline or the driver cannot tell.  (tcdrain would wait
+// without any bound, and only a signal could cut it short.)
+bool TPosixPort::drain(TClock::time_point deadline) {
+    for (;;) {
+        std::size_t queued = 0;
+        if (!FOutputQueue(FFd, queued)) return false;
+        if (queued == 0) return true;
+        const int ms = msLeft(deadline);
+        if (ms == 0) return false;
+        const int pause = std::clamp(lineTimeMs(queued, FBaud), 1, ms);
+        std::this_thread::sleep_for(std::chrono::milliseconds(pause));
     }
-    return true;
 }
 
 // Reads up to n bytes by the line's time-out rule.  A short count is a
@@ -218,11 +243,14 @@ bool setModemLines(int fd) {
     return true;
 }
 
-TPosixOpenResult failed(TPosixOpenResult r, TOpenStep step, int err) {
-    r.step = step;
-    r.err = err;
-    r.hPort.reset();
-    return r;
+// Closes what was opened before the failing step and tells why it failed.
+// Until we hold the lock the port may belong to someone else, so a plain
+// close: its exclusive flag is not ours to clear.
+TPortHandle failed(TPortProblem& problem, TPortStep step, const char* sCall, int err,
+                   const std::string& sPath, int fd = -1) {
+    problem = portProblemFor(step, sCall, err, sPath);
+    if (fd >= 0) ::close(fd);
+    return nullptr;
 }
 
 } // namespace
@@ -231,40 +259,69 @@ std::string devicePath(const std::string& sPort) {
     return sPort.front() == '/' ? sPort : "/dev/" + sPort;
 }
 
-TPosixOpenResult openPosixPort(const std::string& sPort, int iBaud) {
-    TPosixOpenResult r;
-    if (sPort.empty()) return failed(std::move(r), TOpenStep::Name, ENOENT);
-    r.sPath = devicePath(sPort);
-
-    const int fd = ::open(r.sPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return failed(std::move(r), TOpenStep::Open, errno);
-    // Until we hold the lock the port may belong to someone else: closing
-    // here must not touch its exclusive flag.
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return failed(std::move(r), TOpenStep::Lock, err);
-    }
-    termios tio{};
-    if (::tcgetattr(fd, &tio) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return failed(std::move(r), TOpenStep::Terminal, err);
-    }
-    if (::ioctl(fd, TIOCEXCL) != 0) {
-        const int err = errno;
-        ::close(fd);
-        return failed(std::move(r), TOpenStep::Exclusive, err);
-    }
-    // From here on the port object owns the descriptor and clears TIOCEXCL
-    // when it is dropped.
-    r.hPort = std::make_unique<TPosixPort>(fd);
-    if (!applyLineSettings(fd, tio, iBaud)) return failed(std::move(r), TOpenStep::Settings, errno);
-    askLowLatency(fd);
-    if (!setModemLines(fd)) return failed(std::move(r), TOpenStep::ModemLines, errno);
-    return r;
+int lineTimeMs(std::size_t n, int iBaud) {
+    constexpr std::size_t cBitsPerByte = 10; // start bit, 8 data bits, stop bit
+    if (iBaud <= 0) return 0;
+    const std::size_t baud = static_cast<std::size_t>(iBaud);
+    return static_cast<int>((n * cBitsPerByte * 1000 + baud - 1) / baud);
 }
 
-TPortHandle openNativePort(const std::string& sPort, int iBaud) {
-    return openPosixPort(sPort, iBaud).hPort;
+int writeDeadlineMs(std::size_t n, int iBaud) {
+    return readTimeoutMs(n) + lineTimeMs(n, iBaud);
+}
+
+bool driverOutputQueue(int fd, std::size_t& queued) {
+    queued = 0;
+    int n = 0;
+    if (::ioctl(fd, TIOCOUTQ, &n) != 0) return false;
+    if (n > 0) {
+        queued = static_cast<std::size_t>(n);
+        return true;
+    }
+#ifdef TIOCSERGETLSR
+    // The last byte may still be in the transmitter; a driver that cannot
+    // tell (a pseudo-terminal, most USB adapters) refuses the request.
+    unsigned int lsr = 0;
+    if (::ioctl(fd, TIOCSERGETLSR, &lsr) == 0 && (lsr & TIOCSER_TEMT) == 0) queued = 1;
+#endif
+    return true;
+}
+
+TPortHandle makePosixPort(int fd, int iBaud, TOutputQueue outputQueue) {
+    return std::make_unique<TPosixPort>(fd, iBaud, std::move(outputQueue));
+}
+
+TPortHandle openPosixPort(const std::string& sPort, int iBaud, TPortProblem& problem) {
+    problem = {};
+    if (sPort.empty()) return failed(problem, TPortStep::name, "", ENOENT, sPort);
+    const std::string sPath = devicePath(sPort);
+
+    const int fd = ::open(sPath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return failed(problem, TPortStep::open, "open", errno, sPath);
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        return failed(problem, TPortStep::lock, "flock", errno, sPath, fd);
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0)
+        return failed(problem, TPortStep::terminal, "tcgetattr", errno, sPath, fd);
+    if (::ioctl(fd, TIOCEXCL) != 0)
+        return failed(problem, TPortStep::lock, "TIOCEXCL", errno, sPath, fd);
+    // From here on the port object owns the descriptor and clears TIOCEXCL
+    // when it is dropped.
+    TPortHandle hPort = makePosixPort(fd, iBaud);
+    if (!applyLineSettings(fd, tio, iBaud)) {
+        const int err = errno;
+        hPort.reset();
+        return failed(problem, TPortStep::settings, "tcsetattr", err, sPath);
+    }
+    askLowLatency(fd);
+    if (!setModemLines(fd)) {
+        const int err = errno;
+        hPort.reset();
+        return failed(problem, TPortStep::modemLines, "TIOCMBIC/TIOCMBIS", err, sPath);
+    }
+    return hPort;
+}
+
+TPortHandle openNativePort(const std::string& sPort, int iBaud, TPortProblem& problem) {
+    return openPosixPort(sPort, iBaud, problem);
 }

@@ -2,23 +2,19 @@
 // exclusively, with the line settings and time-outs that the session's
 // exchanges rely on.
 #include "serial/uRS232Native.h"
+#include "serial/uRS232Win32.h"
 #include "serial/uWin32Text.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/uWindows.h"
 
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace {
 
 constexpr DWORD cQueueSize = 1000;
-constexpr int cLineBaud = 9600;
 
 class TWin32Port final : public IPort {
   public:
@@ -59,8 +55,46 @@ class TWin32Port final : public IPort {
     HANDLE FhPort;
 };
 
-// The whole control block, filled in from scratch: 8N1 at iBaud, binary, no
-// flow control of any kind, DTR and RTS off while the settings are applied.
+// Closes the handle of a step that failed after the device was opened and
+// tells why; the error is read before CloseHandle can change it.
+HANDLE failAfterOpen(HANDLE hPort, TPortStep step, const char* sCall, const std::string& sPort,
+                     TPortProblem& problem) {
+    problem = portProblemFor(step, sCall, static_cast<int>(GetLastError()), sPort);
+    CloseHandle(hPort);
+    return INVALID_HANDLE_VALUE;
+}
+
+HANDLE openWin32Port(const std::string& sPort, int iBaud, TPortProblem& problem) {
+    const std::optional<std::wstring> name = toWide(sPort);
+    if (!name) {
+        problem = portProblemFor(TPortStep::name, "", ERROR_INVALID_NAME, sPort);
+        return INVALID_HANDLE_VALUE;
+    }
+    const std::wstring sPath = L"\\\\.\\" + *name;
+    const HANDLE hPort = CreateFileW(sPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, 0, nullptr);
+    if (hPort == INVALID_HANDLE_VALUE) {
+        problem =
+            portProblemFor(TPortStep::open, "CreateFileW", static_cast<int>(GetLastError()), sPort);
+        return INVALID_HANDLE_VALUE;
+    }
+    DCB dcb = lineSettings(iBaud);
+    if (!SetCommState(hPort, &dcb))
+        return failAfterOpen(hPort, TPortStep::settings, "SetCommState", sPort, problem);
+    if (!SetupComm(hPort, cQueueSize, cQueueSize))
+        return failAfterOpen(hPort, TPortStep::queues, "SetupComm", sPort, problem);
+    COMMTIMEOUTS timeouts = lineTimeouts();
+    if (!SetCommTimeouts(hPort, &timeouts))
+        return failAfterOpen(hPort, TPortStep::timeouts, "SetCommTimeouts", sPort, problem);
+    // A port without a DTR line (some virtual drivers) refuses the request
+    // as not supported; it is used without it.
+    if (!EscapeCommFunction(hPort, SETDTR) && GetLastError() != ERROR_NOT_SUPPORTED)
+        return failAfterOpen(hPort, TPortStep::modemLines, "EscapeCommFunction", sPort, problem);
+    return hPort;
+}
+
+} // namespace
+
 DCB lineSettings(int iBaud) {
     DCB dcb;
     std::memset(&dcb, 0, sizeof dcb); // reserved words 0
@@ -84,16 +118,18 @@ DCB lineSettings(int iBaud) {
     dcb.ByteSize = 8;
     dcb.Parity = NOPARITY;
     dcb.StopBits = ONESTOPBIT;
-    dcb.XonChar = 0x20;
-    dcb.XoffChar = 0x20;
+    // Software flow control is off, so these two are never sent nor looked
+    // for; but SetCommState refuses a block whose XonChar equals its
+    // XoffChar, and some virtual COM port drivers do so too.  The usual
+    // XON (DC1) and XOFF (DC3) keep every driver content.
+    dcb.XonChar = 0x11;
+    dcb.XoffChar = 0x13;
     dcb.ErrorChar = 0x20;
     dcb.EofChar = 0x20;
     dcb.EvtChar = 0x20;
     return dcb;
 }
 
-// A read of n bytes ends when n are in or after 200 + n ms; a write of n
-// bytes is given n ms.
 COMMTIMEOUTS lineTimeouts() {
     COMMTIMEOUTS t{};
     t.ReadIntervalTimeout = 0;
@@ -104,99 +140,8 @@ COMMTIMEOUTS lineTimeouts() {
     return t;
 }
 
-enum class TOpenStep { Done, Name, Open, Settings };
-
-struct TWin32OpenResult {
-    HANDLE hPort = INVALID_HANDLE_VALUE;
-    TOpenStep step = TOpenStep::Done;
-    DWORD err = 0;
-};
-
-TWin32OpenResult failAfterOpen(HANDLE hPort) {
-    TWin32OpenResult r;
-    r.step = TOpenStep::Settings;
-    r.err = GetLastError();
-    CloseHandle(hPort);
-    return r;
-}
-
-TWin32OpenResult openWin32Port(const std::string& sPort, int iBaud) {
-    TWin32OpenResult r;
-    const std::optional<std::wstring> name = toWide(sPort);
-    if (!name) {
-        r.step = TOpenStep::Name;
-        r.err = ERROR_INVALID_NAME;
-        return r;
-    }
-    const std::wstring sPath = L"\\\\.\\" + *name;
-    const HANDLE hPort = CreateFileW(sPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-    if (hPort == INVALID_HANDLE_VALUE) {
-        r.step = TOpenStep::Open;
-        r.err = GetLastError();
-        return r;
-    }
-    DCB dcb = lineSettings(iBaud);
-    if (!SetCommState(hPort, &dcb)) return failAfterOpen(hPort);
-    if (!SetupComm(hPort, cQueueSize, cQueueSize)) return failAfterOpen(hPort);
-    COMMTIMEOUTS timeouts = lineTimeouts();
-    if (!SetCommTimeouts(hPort, &timeouts)) return failAfterOpen(hPort);
-    // A port without a DTR line (some virtual drivers) refuses the request
-    // as not supported; it is used without it.
-    if (!EscapeCommFunction(hPort, SETDTR) && GetLastError() != ERROR_NOT_SUPPORTED)
-        return failAfterOpen(hPort);
-    r.hPort = hPort;
-    return r;
-}
-
-std::string quoted(const std::string& s) {
-    return "\"" + s + "\"";
-}
-
-} // namespace
-
-TPortHandle openNativePort(const std::string& sPort, int iBaud) {
-    const TWin32OpenResult r = openWin32Port(sPort, iBaud);
-    if (r.hPort == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<TWin32Port>(r.hPort);
-}
-
-std::string explainPortProblem(const std::string& sPort) {
-    if (sPort.empty()) return "No serial port is chosen. Pick the port of the logger's cable.";
-    const TWin32OpenResult r = openWin32Port(sPort, cLineBaud);
-    if (r.hPort != INVALID_HANDLE_VALUE) {
-        CloseHandle(r.hPort);
-        return {};
-    }
-    const std::string sCode = " (system error " + std::to_string(r.err) + ")";
-    switch (r.step) {
-    case TOpenStep::Done:
-        return {};
-    case TOpenStep::Name:
-        return quoted(sPort) + " is not a valid port name. Pick a port from the list.";
-    case TOpenStep::Open:
-        switch (r.err) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME:
-            return "Serial port " + quoted(sPort) +
-                   " does not exist. Check that the logger's cable is plugged in, or pick "
-                   "another port.";
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION:
-        case ERROR_BUSY:
-            return "Serial port " + quoted(sPort) +
-                   " is in use by another program. Close that program and try again.";
-        default:
-            return "Serial port " + quoted(sPort) + " cannot be opened" + sCode + ".";
-        }
-    case TOpenStep::Settings:
-        if (r.err == ERROR_INVALID_FUNCTION || r.err == ERROR_INVALID_HANDLE ||
-            r.err == ERROR_NOT_SUPPORTED)
-            return quoted(sPort) + " is not a serial port. Pick another port.";
-        return "Serial port " + quoted(sPort) +
-               " refused the line settings (9600 baud, 8 data bits, no parity, 1 stop bit)" +
-               sCode + ".";
-    }
-    return {};
+TPortHandle openNativePort(const std::string& sPort, int iBaud, TPortProblem& problem) {
+    const HANDLE hPort = openWin32Port(sPort, iBaud, problem);
+    if (hPort == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<TWin32Port>(hPort);
 }

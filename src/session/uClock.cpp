@@ -1,7 +1,18 @@
 #include "session/uClock.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
+
+bool IClock::waitMs(int ms, const std::atomic<bool>& cancel) {
+    const std::int64_t end = nowMs() + ms;
+    for (;;) {
+        if (cancel.load()) return false;
+        const std::int64_t left = end - nowMs();
+        if (left <= 0) return true;
+        sleepMs(static_cast<int>(std::min<std::int64_t>(left, cCancelPollMs)));
+    }
+}
 
 namespace {
 

@@ -9,7 +9,7 @@ TCommThread::TCommThread(TSessionContext context)
     : FCmd(context.cmd), FhWindow(context.hWindow), FsPort(std::move(context.sPort)),
       FCatalog(*context.catalog), FSettings(context.settings), bCancel(*context.bCancel),
       FClock(context.clock ? *context.clock : systemClock()),
-      FOpener(context.opener ? std::move(context.opener) : TPortOpener(openPort))
+      FOpener(context.opener ? std::move(context.opener) : systemPortOpener())
 {
 }
 
@@ -35,7 +35,9 @@ void TCommThread::Post(std::uint32_t kind, std::int32_t value)
 
 void TCommThread::Sleep(int ms)
 {
-    FClock.sleepMs(ms);
+    // A cancel ends the wait at once (also the long ones after the last
+    // record), and the session ends as it would at its next exchange.
+    if (!FClock.waitMs(ms, bCancel)) throw EVorn(cEX_CANCELLED);
 }
 
 void TCommThread::CheckCancel() const
@@ -47,8 +49,16 @@ void TCommThread::Execute()
 {
     TNotification final{cNT_DONE, static_cast<std::int32_t>(FCmd)};
     try {
-        FhPort = FOpener(FsPort, cBaudRate);
-        if (!FhPort) throw EVorn(cEX_PORT_NOT_READY);
+        FhPort = FOpener(FsPort, cBaudRate, FPortProblem);
+        if (!FhPort) {
+            // An opener that fails without saying why still gives a cause.
+            if (!FPortProblem.failed()) {
+                FPortProblem.cause = TPortCause::osError;
+                FPortProblem.step = TPortStep::open;
+            }
+            throw EVorn(cEX_PORT_NOT_READY);
+        }
+        FPortProblem = {};
         try {
             ResetProgress();
             SendCommand(false, 0xFF);

@@ -9,13 +9,14 @@
 //    of a length the caller announces.
 //
 // Every exchange is tried up to five times, 100 ms apart; the cancel flag is
-// checked before each attempt.
+// checked before each attempt, and every wait of the session ends as soon as
+// it is set.
 #pragma once
 
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "serial/uRS232.h"
 #include "session/uClock.h"
-#include "session/uConvert1V0.h"
 #include "session/uNotify.h"
 
 #include <array>
@@ -71,6 +72,12 @@ public:
     // port, post the final notification.  Callable directly (synchronously).
     void Execute();
 
+    // Why this session's port did not open, as the open found it; no cause
+    // when it opened.  Set before the final notification (cEX_PORT_NOT_READY)
+    // is posted and never changed after it, so a front end may read it once
+    // that notification has arrived, until it drops the session.
+    const TPortProblem& PortProblem() const { return FPortProblem; }
+
     static std::uint16_t calculateCRC16(std::uint16_t upid_id, std::uint16_t upid_info,
                                         std::uint16_t upid_platform, std::uint16_t upid_print,
                                         std::uint16_t upid_reserve);
@@ -100,6 +107,7 @@ protected:
     void ReleasePort();
 
     void Post(std::uint32_t kind, std::int32_t value);
+    // Waits ms; raises cEX_CANCELLED as soon as the cancel flag is set.
     void Sleep(int ms);
     void CheckCancel() const;
 
@@ -120,5 +128,6 @@ protected:
 private:
     IClock& FClock;
     TPortOpener FOpener;
+    TPortProblem FPortProblem;
     std::thread FThread;
 };

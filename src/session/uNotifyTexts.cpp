@@ -22,6 +22,12 @@ std::string imageText(const char* prefix, const TBl3FileHeader& h)
                   getPrintName(h.vorn_print).c_str(), h.vorn_bl, h.vorn_bl_ver);
 }
 
+constexpr TTextOutputs cR{true, false, false};
+constexpr TTextOutputs cRS{true, true, false};
+constexpr TTextOutputs cSR{true, true, false, true};
+constexpr TTextOutputs cM{false, false, true};
+constexpr TTextOutputs cRSM{true, true, true};
+
 std::uint16_t low16(std::int32_t v)
 {
     return static_cast<std::uint16_t>(v & 0xFFFF);
@@ -66,12 +72,12 @@ TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& ca
                         getClassName(h.vorn_class, h.vorn_print).c_str(), h.vorn_verH, h.vorn_verL);
         r.progress = 100;
         r.endSession = true;
-        r.outputs = "RSM";
+        r.outputs = cRSM;
         break;
     }
     case cNT_PROGRESS:
         r.text = format("Progress %d%%", v);
-        r.outputs = "R";
+        r.outputs = cR;
         r.progress = v < 0 ? 0 : v > 100 ? 100 : v;
         r.titlePercent = true;
         break;
@@ -79,61 +85,63 @@ TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& ca
         r.endSession = true;
         r.beep = true;
         r.text = abortText(v, portText);
-        if (v == cEX_CONVERSION) r.outputs = "M";
+        if (v == cEX_CONVERSION)
+            r.outputs = cM;
         else if (v == cEX_PROG_REPEAT) {
-            r.outputs = "RS";
+            r.outputs = cRS;
             r.restartAfterMs = 0;
-        } else r.outputs = "RSM";
+        } else
+            r.outputs = cRSM;
         break;
     case cNT_PROG_ERROR_LINE:
         r.text = format("Aborted because programming error at line %d !", v);
-        r.outputs = "RS";
+        r.outputs = cRS;
         break;
     case cNT_CONV_ERROR_LINE:
         r.text = format("Aborted because conversion error at line  %d !", v);
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_REPEAT_COMM:
         r.text = "Repeat update because communication error!";
-        r.outputs = "SR";
+        r.outputs = cSR;
         r.restartAfterMs = cRepeatCommDelayMs;
         r.restartKeepsCancel = true;
         break;
     case cNT_CLASS:
         r.text = format("Class %d [%s]", v, getClassName(low16(v), 0xFFFF).c_str());
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_VERSION:
         r.text = format("Version %d.%d", (v >> 8) & 0xFF, v & 0xFF);
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_PLATFORM:
         r.text = format("Platform %d [%s]", v, getPlatformName(low16(v)).c_str());
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_PRINT:
         r.text = format("Print %d [%s]", v, getPrintName(low16(v)).c_str());
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_INFO:
         r.text = format("Info %d", v);
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_UPDATE_CLASS:
         r.text = format("Update class %d [%s]", v, getClassName(low16(v), 0xFFFF).c_str());
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_UPDATE_IMAGE:
         r.text = imageText("Update", catalog.getFWHeader(catalog.iSelectedFW.load()));
-        r.outputs = "RS";
+        r.outputs = cRS;
         break;
     case cNT_CHECK_IMAGE:
         r.text = imageText("Check", catalog.getFWHeader(v));
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_UPDATE_INFO:
         r.text = format("Update Info %.4X", static_cast<unsigned>(v));
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     case cNT_VECTOR_TABLE:
         if (v == 0) r.text = "Vector table is saved.";
@@ -142,7 +150,7 @@ TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& ca
             r.handled = false;
             break;
         }
-        r.outputs = "R";
+        r.outputs = cR;
         break;
     default: r.handled = false; break;
     }

@@ -9,12 +9,23 @@
 #include <ctime>
 #include <string>
 
+// Where a notification's text goes; all outputs carry the same text.  They
+// are done report, status bar, message window, except that the status bar
+// goes first where statusFirst says so; the message window, modal, is always
+// last.
+struct TTextOutputs {
+    bool report = false;      // R: one time-stamped line in the report
+    bool status = false;      // S: the status bar text (and its hint)
+    bool message = false;     // M: the modal message window over the main window
+    bool statusFirst = false; // S before R
+    bool any() const { return report || status || message; }
+    bool operator==(const TTextOutputs&) const = default;
+};
+
 struct TNotifyRendering {
     bool handled = false;   // false: a kind that is ignored
     std::string text;
-    // Outputs in the order they are done: 'R' report line, 'S' status bar,
-    // 'M' message window.  All carry the same text.
-    std::string outputs;
+    TTextOutputs outputs;
     int progress = -1;          // progress bar position to set (0..100), -1 none
     bool titlePercent = false;  // application title := "<progress bar>%"
     bool endSession = false;    // back to idle before the outputs

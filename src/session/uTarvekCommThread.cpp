@@ -99,20 +99,17 @@ void TTarvekCommThread::ChooseImage()
 
 // The image must end with the end line after at least one data line, and
 // every data line must convert: a bad line is found here, before anything is
-// written, not halfway through the logger's flash.
+// written, not halfway through the logger's flash.  Each line is converted
+// once; WriteImage sends the records this check leaves.
 void TTarvekCommThread::CheckImage()
 {
-    FLast = FCatalog.getLastLine();
-    std::string line;
-    if (FLast < 1) throw EVorn(cEX_LAST_LINE);
-    if (!FCatalog.getLine(FLast, line) || line != cEndLine) throw EVorn(cEX_LAST_LINE);
-    for (int i = 0; i < FLast; ++i) {
-        if (!FCatalog.getLine(i, line)) line.clear();
-        FConv.sHexLine = line;
-        if (!FConv.LineToRecord()) {
-            Post(cNT_CONV_ERROR_LINE, i);
-            throw EVorn(cEX_CONVERSION);
-        }
+    FImage = checkImageRecords(FCatalog.getLastLine(), [this](int i, std::string& line) {
+        return FCatalog.getLine(i, line);
+    });
+    if (!FImage.endLineOk) throw EVorn(cEX_LAST_LINE);
+    if (FImage.badLine >= 0) {
+        Post(cNT_CONV_ERROR_LINE, FImage.badLine);
+        throw EVorn(cEX_CONVERSION);
     }
 }
 
@@ -127,31 +124,25 @@ void TTarvekCommThread::WriteRecord(const std::string& line, int index)
     }
 }
 
+// The checked records in write order: every line but the vector table
+// moves the progress on; the vector table's record goes last.
 void TTarvekCommThread::WriteImage()
 {
+    using TKind = TWriteStep::TKind;
     SendLine(makeCommandRecord(0, cBlBegin), 1, true);
-
-    std::string line, vectorTable;
-    for (int i = 0; i < FLast; ++i) {
-        if (!FCatalog.getLine(i, line)) line.clear();
-        FConv.sHexLine = line;
-        if (!FConv.LineToRecord()) {
-            Post(cNT_CONV_ERROR_LINE, i);
-            throw EVorn(cEX_CONVERSION);
+    for (const TWriteStep& step : FImage.steps) {
+        switch (step.kind) {
+        case TKind::write:
+            WriteRecord(step.line, step.index);
+            SetProgress(step.index, FImage.lastLine);
+            break;
+        case TKind::passOver: SetProgress(step.index, FImage.lastLine); break;
+        case TKind::holdVectorTable: Post(cNT_VECTOR_TABLE, 0); break;
+        case TKind::writeVectorTable:
+            Post(cNT_VECTOR_TABLE, 1);
+            WriteRecord(step.line, step.index);
+            break;
         }
-        if (FConv.count() == 0x40 && FConv.type() == 0x00) {
-            if (FConv.address() == cVectorTableBlock) {
-                vectorTable = line;
-                Post(cNT_VECTOR_TABLE, 0);
-                continue;
-            }
-            WriteRecord(line, i);
-        }
-        SetProgress(i, FLast);
-    }
-    if (!vectorTable.empty()) {
-        Post(cNT_VECTOR_TABLE, 1);
-        WriteRecord(vectorTable, FLast);
     }
 }
 

@@ -4,6 +4,8 @@
 // bootloader and check the class the restarted logger reports.
 #pragma once
 
+#include "images/uImageCheck.h"
+#include "images/uImageConstants.h"
 #include "session/uCommThread.h"
 
 // Protocol constants of the Tarvek2 bootloader.
@@ -11,8 +13,6 @@ inline constexpr std::uint16_t cBootloaderClass = 0xC802;
 inline constexpr std::uint16_t cTargetFamilyClass = 0x6621;
 inline constexpr std::uint16_t cRequiredBootloader = 3;
 inline constexpr std::uint16_t cRequiredUpdateInfo = 0xFFFE;
-inline constexpr std::uint16_t cVectorTableBlock = 0x03DF;
-inline constexpr const char* cEndLine = ":00000001FF";
 
 inline constexpr std::uint8_t cCmdIdentify = 1;
 inline constexpr std::uint8_t cCmdSwitch = 2;
@@ -49,7 +49,7 @@ private:
     std::uint16_t FUpdateClass = 0xFFFF;
     std::uint16_t FUpdateInfo = 0xFFFF;
     TBl3FileHeader FHeader{};
-    int FLast = 0;
+    TCheckedImage FImage; // the selected image, checked: what WriteImage sends
 };
 
 // Creates the session class for the Tarvek2 through the base class, as the

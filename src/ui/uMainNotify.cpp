@@ -23,21 +23,10 @@ void TfrmMain::WMSessionNotify(const TNotification& n) {
     if (r.beep && beep) beep();
 
     const QString text = QString::fromStdString(r.text);
-    for (const char output : r.outputs) {
-        switch (output) {
-        case 'R':
-            addReport(text);
-            break;
-        case 'S':
-            setStatus(text);
-            break;
-        case 'M':
-            showInfo(text);
-            break;
-        default:
-            break;
-        }
-    }
+    if (r.outputs.statusFirst && r.outputs.status) setStatus(text);
+    if (r.outputs.report) addReport(text);
+    if (r.outputs.status && !r.outputs.statusFirst) setStatus(text);
+    if (r.outputs.message) showInfo(text);
 
     if (r.restartAfterMs == 0) {
         startSession(TCmd::tCMD0);

@@ -3,9 +3,9 @@
 // that cannot be opened, and a cancel.
 #include "TSimulatedLogger.h"
 #include "cli_child.h"
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -7,8 +7,8 @@
 #include "images/uFWCatalog.h"
 #include "images/uFWVersions.h"
 #include "serial/uRS232.h"
-#include "session/uNotify.h"
 #include "session/uConvert1V0.h"
+#include "session/uNotify.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

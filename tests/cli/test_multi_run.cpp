@@ -49,11 +49,12 @@ struct TBench {
         loggers[port] = std::make_unique<TScriptedLogger>(*clocks[port], id);
         return *loggers[port];
     }
-    // Each session opens its own port's logger; an unknown port does not open.
+    // Each session opens its own port's logger; an unknown port is missing.
     TPortOpener opener() {
-        return [this](const std::string& port, int baud) -> TPortHandle {
+        return [this](const std::string& port, int baud, TPortProblem& problem) -> TPortHandle {
             const auto it = loggers.find(port);
-            return it == loggers.end() ? nullptr : it->second->opener()(port, baud);
+            return it == loggers.end() ? TScriptedLogger::failingOpener()(port, baud, problem)
+                                       : it->second->opener()(port, baud, problem);
         };
     }
 };
@@ -71,7 +72,6 @@ class MultiRun : public ::testing::Test {
         TCommandEnv e{out, err, [] { return false; }, "SOURCE", false, cancel, {}};
         e.seams.clock = &clock;
         e.seams.opener = bench.opener();
-        e.seams.explainPort = [](const std::string& p) { return "no " + p; };
         e.seams.portList = [this] { return portList; };
         e.seams.idleEvery = std::chrono::milliseconds(5);
         return e;
@@ -174,7 +174,8 @@ TEST_F(MultiRun, QuietShowsEachPortsOutcomeAndTheSummary) {
     EXPECT_EQ(finals[1].substr(17), "Aborted because serial port \"COM2\" is not ready!");
     EXPECT_EQ(fieldsOf(lines[2])[0], "port");
     // The note on standard error names its port too.
-    EXPECT_EQ(err.str(), "COM2\ttarvek2-cli: no COM2\n");
+    EXPECT_EQ(err.str(), "COM2\ttarvek2-cli: Serial port \"COM2\" does not exist. Check that the "
+                         "logger's cable is plugged in, or pick another port.\n");
 }
 
 TEST_F(MultiRun, JsonNamesThePortInEveryObjectAndEndsEachPortWithItsResult) {

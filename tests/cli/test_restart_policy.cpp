@@ -31,7 +31,6 @@ class RestartPolicy : public ::testing::Test {
         TRunSeams s;
         s.clock = &clock;
         s.opener = std::move(opener);
-        s.explainPort = [](const std::string& port) { return "why " + port; };
         return s;
     }
     TPortResult run(TPortOpener opener = {}) {
@@ -121,9 +120,9 @@ TEST_F(RestartPolicy, CommErrorRestartWaitsBeforeTheNewSessionOpensThePort) {
         if (logger.opens == 1 && ex.kind == TExchange::identify) ex.answer.clear();
     };
     std::vector<std::int64_t> opensAt;
-    run([&](const std::string& port, int baud) {
+    run([&](const std::string& port, int baud, TPortProblem& problem) {
         opensAt.push_back(clock.nowMs());
-        return logger.opener()(port, baud);
+        return logger.opener()(port, baud, problem);
     });
     ASSERT_EQ(opensAt.size(), 2u);
     // The first session's last sleep is its fourth retry pause; the read
@@ -208,7 +207,9 @@ TEST_F(RestartPolicy, PortThatDoesNotOpenIsNotRestartedAndIsExplained) {
     EXPECT_EQ(r.exitCode, cEX_PORT_NOT_READY);
     EXPECT_EQ(r.outcome.restarts, 0);
     EXPECT_FALSE(r.outcome.restartsUsedUp);
-    EXPECT_EQ(r.outcome.hint, "why COM5");
+    // The cause the session's own open found (the fake opener: a missing port).
+    EXPECT_EQ(r.outcome.hint, "Serial port \"COM5\" does not exist. Check that the logger's cable "
+                              "is plugged in, or pick another port.");
     ASSERT_EQ(out.sessions.size(), 1u);
     EXPECT_EQ(out.sessions[0], (std::vector<TNotification>{{cNT_ABORT, cEX_PORT_NOT_READY}}));
 }

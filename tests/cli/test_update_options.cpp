@@ -208,8 +208,8 @@ INSTANTIATE_TEST_SUITE_P(
     Table, PortOptions,
     ::testing::Values(
         PortsCase{"One", {"-p", "ttyUSB0"}, true, {"ttyUSB0"}, false, ""},
-        PortsCase{"Several", {"-p", "a", "--port", "b", "-p", "c"}, true, {"a", "b", "c"}, false,
-                  ""},
+        PortsCase{
+            "Several", {"-p", "a", "--port", "b", "-p", "c"}, true, {"a", "b", "c"}, false, ""},
         PortsCase{"All", {"--all"}, true, {}, true, ""},
         PortsCase{"AllWithLogDir", {"--all", "--log-dir", "logs"}, true, {}, true, "logs"},
         PortsCase{"PortAndAll", {"-p", "a", "--all"}, false, {}, false, ""},

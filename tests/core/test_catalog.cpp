@@ -1,9 +1,9 @@
 // The image catalog: the two built-in images, the file slot, the selection,
 // and what the catalog delivers for slots, operations and lines it does not
 // have.
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "images/uImageFile.h"
-#include "session/uConvert1V0.h"
 
 #include <gtest/gtest.h>
 

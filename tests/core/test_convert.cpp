@@ -1,9 +1,9 @@
 // Checksums and record conversions of the logger protocol: the catalogue
 // values of both CRCs, the worked command frames and bootloader records, and
 // the rules by which a text record is accepted or refused.
+#include "images/uConvert1V0.h"
 #include "images/uImageCheck.h"
 #include "session/uCommThread.h"
-#include "session/uConvert1V0.h"
 
 #include <gtest/gtest.h>
 

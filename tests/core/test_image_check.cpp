@@ -1,11 +1,13 @@
 // The whole-image check that runs before anything is written: the built-in
 // images pass with their known layout, and broken copies fail at the line
 // where the update session would stop.
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "images/uImageCheck.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -142,4 +144,119 @@ TEST(ImageCheck, ALineThatCannotBeDeliveredIsBad) {
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.badLine, 7);
     EXPECT_FALSE(r.badReason.empty());
+}
+
+// The checked list the update session writes from: one step per data line in
+// line order, the vector table held where it is met and written after all
+// other lines, the list cut at the first bad line.
+TEST(ImageCheck, CheckedListInWriteOrder) {
+    using TKind = TWriteStep::TKind;
+    auto full = [](std::uint16_t block, std::uint8_t fill = 0x11) {
+        return makeRecord(block, 0x00, std::vector<std::uint8_t>(64, fill));
+    };
+    const std::string a = full(0x0200), b = full(0x0201);
+    const std::string vt1 = full(0x03DF, 0x01), vt2 = full(0x03DF, 0x02);
+    const std::string shortRecord = makeRecord(0x0300, 0x00, {1, 2, 3});
+    const std::string otherType = makeRecord(0x0301, 0x02, std::vector<std::uint8_t>(64, 7));
+
+    struct Step {
+        TKind kind;
+        int index;
+        std::uint16_t block;
+        int textFrom; // index of the line whose text the step carries; -1 none
+        bool operator==(const Step&) const = default;
+    };
+    struct Case {
+        const char* what;
+        std::vector<std::string> lines;
+        std::vector<Step> steps;
+        std::vector<std::uint16_t> writeOrder;
+        bool ok;
+        int badLine;
+    };
+    const std::vector<Case> cases = {
+        {"vector table written after all other lines",
+         {a, vt1, b, cEnd},
+         {{TKind::write, 0, 0x0200, 0},
+          {TKind::holdVectorTable, 1, 0x03DF, -1},
+          {TKind::write, 2, 0x0201, 2},
+          {TKind::writeVectorTable, 3, 0x03DF, 1}},
+         {0x0200, 0x0201, 0x03DF},
+         true,
+         -1},
+        {"the later of two vector tables is written",
+         {vt1, a, vt2, cEnd},
+         {{TKind::holdVectorTable, 0, 0x03DF, -1},
+          {TKind::write, 1, 0x0200, 1},
+          {TKind::holdVectorTable, 2, 0x03DF, -1},
+          {TKind::writeVectorTable, 3, 0x03DF, 2}},
+         {0x0200, 0x03DF},
+         true,
+         -1},
+        {"short and other-type records are passed over",
+         {":0000000000", a, otherType, shortRecord, cEnd},
+         {{TKind::passOver, 0, 0x0000, -1},
+          {TKind::write, 1, 0x0200, 1},
+          {TKind::passOver, 2, 0x0301, -1},
+          {TKind::passOver, 3, 0x0300, -1}},
+         {0x0200},
+         true,
+         -1},
+        {"no vector table", {a, b, cEnd},
+         {{TKind::write, 0, 0x0200, 0}, {TKind::write, 1, 0x0201, 1}},
+         {0x0200, 0x0201},
+         true,
+         -1},
+        {"a bad line after the vector table cuts the list, nothing is held",
+         {a, vt1, "", b, cEnd},
+         {{TKind::write, 0, 0x0200, 0}, {TKind::holdVectorTable, 1, 0x03DF, -1}},
+         {0x0200},
+         false,
+         2},
+        {"a bad first line leaves nothing to write", {"x", a, cEnd}, {}, {}, false, 0},
+        {"only the end line", {cEnd}, {}, {}, false, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TCheckedImage image =
+            checkImageRecords(static_cast<int>(c.lines.size()) - 1, [&](int i, std::string& s) {
+                if (i < 0 || i >= static_cast<int>(c.lines.size())) return false;
+                s = c.lines[static_cast<std::size_t>(i)];
+                return true;
+            });
+        std::vector<Step> steps;
+        for (const TWriteStep& s : image.steps) {
+            int from = -1;
+            for (std::size_t i = 0; i < c.lines.size() && !s.line.empty(); ++i)
+                if (c.lines[i] == s.line) from = static_cast<int>(i);
+            steps.push_back({s.kind, s.index, s.block, from});
+        }
+        EXPECT_EQ(steps, c.steps);
+        EXPECT_EQ(image.writeOrder(), c.writeOrder);
+        EXPECT_EQ(image.ok(), c.ok);
+        EXPECT_EQ(image.badLine, c.badLine);
+        EXPECT_EQ(image.lastLine, static_cast<int>(c.lines.size()) - 1);
+    }
+}
+
+// The session writes what one pass over the lines gave: each line of the
+// built-in image is fetched once, and the written records are those lines.
+TEST(ImageCheck, EachLineIsFetchedOnce) {
+    const auto lines = builtInLines(1);
+    std::vector<int> fetched(lines.size(), 0);
+    const TCheckedImage image =
+        checkImageRecords(static_cast<int>(lines.size()) - 1, [&](int i, std::string& s) {
+            ++fetched.at(static_cast<std::size_t>(i));
+            s = lines[static_cast<std::size_t>(i)];
+            return true;
+        });
+    ASSERT_TRUE(image.ok());
+    EXPECT_EQ(std::count(fetched.begin(), fetched.end(), 1),
+              static_cast<std::ptrdiff_t>(lines.size()));
+    ASSERT_EQ(image.steps.size(), lines.size()); // 2365 data lines and the vector table last
+    EXPECT_EQ(image.steps.back().line, lines[348]);
+    for (const TWriteStep& s : image.steps)
+        if (s.kind == TWriteStep::TKind::write) {
+            EXPECT_EQ(s.line, lines[static_cast<std::size_t>(s.index)]);
+        }
 }

@@ -1,7 +1,7 @@
 #include "port_holder.h"
 
+#include "images/uConvert1V0.h"
 #include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
 
 #include <array>
 #include <cerrno>

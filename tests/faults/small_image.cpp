@@ -1,6 +1,6 @@
 #include "small_image.h"
 
-#include "session/uConvert1V0.h"
+#include "images/uConvert1V0.h"
 
 namespace {
 

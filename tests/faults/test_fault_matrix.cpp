@@ -16,8 +16,8 @@
 #include "process_census.h"
 #include "small_image.h"
 
+#include "images/uConvert1V0.h"
 #include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
 #include "session/uExceptions1V0.h"
 #include "session/uTarvekCommThread.h"
 
@@ -344,8 +344,9 @@ class FaultMatrix : public ::testing::TestWithParam<TFaultRow> {
     // The port can be opened again at once: the session let it go before
     // it posted its final notification.
     static void expectPortFree(const std::string& sPort) {
-        TPortHandle again = openPort(sPort, cBaudRate);
-        EXPECT_TRUE(again) << sPort << " is not free: " << explainPortProblem(sPort);
+        TPortProblem problem;
+        TPortHandle again = openPort(sPort, cBaudRate, problem);
+        EXPECT_TRUE(again) << sPort << " is not free: " << portProblemText(problem, sPort);
         closePort(again);
     }
 

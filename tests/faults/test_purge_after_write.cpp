@@ -4,8 +4,8 @@
 // gets no answer and the next exchange, with its purge, follows 1 ms later.
 #include "TSimulatedLogger.h"
 
+#include "images/uConvert1V0.h"
 #include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
 
 #include <gtest/gtest.h>
 

@@ -2,12 +2,15 @@
 #include "pty_pair.h"
 #include "serial/uRS232.h"
 #include "serial/uRS232Posix.h"
+#include "session/uCommThread.h"
+#include "session/uExceptions1V0.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <future>
 #include <numeric>
 #include <termios.h>
@@ -254,6 +257,114 @@ TEST_F(PosixPort, OtherEndClosingDuringAReadEndsIt) {
     logger.join();
     EXPECT_FALSE(ok);
     EXPECT_LT(elapsed.count(), readTimeoutMs(sizeof got)) << "waited for the time-out";
+}
+
+// A write is bounded as a whole: 200 + n ms, plus the time its bytes take
+// on the line at the port's rate.
+TEST(PosixPortDeadline, TheWriteDeadlineAddsTheLineTimeOfItsBytes) {
+    struct TCase {
+        std::size_t n;
+        int iBaud;
+        int lineMs;
+        int deadlineMs;
+    };
+    const TCase cases[] = {
+        {0, 9600, 0, 200},     {1, 9600, 2, 203},    {8, 9600, 9, 217},
+        {139, 9600, 145, 484}, {96, 9600, 100, 396}, {8, 115200, 1, 209},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::to_string(c.n) + " bytes at " + std::to_string(c.iBaud));
+        EXPECT_EQ(lineTimeMs(c.n, c.iBaud), c.lineMs);
+        EXPECT_EQ(writeDeadlineMs(c.n, c.iBaud), c.deadlineMs);
+    }
+}
+
+// The driver's output queue as a test plays it: a queue that empties after
+// a few looks, one that never does (a stalled USB driver), one that cannot
+// be asked.
+class PosixPortDrain : public ::testing::Test {
+  protected:
+    TPtyPair pty;
+
+    TPortHandle portWith(TOutputQueue queue) {
+        const int fd = ::open(pty.slavePath().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+        EXPECT_GE(fd, 0);
+        return makePosixPort(fd, cBaud, std::move(queue));
+    }
+
+    // Writes a frame; should the write not end of its own accord, the test
+    // binary stops with a message instead of hanging the run.
+    static bool writeOrAbort(IPort& port, std::size_t& written) {
+        static const std::uint8_t frame[8] = {0x81, 0, 0, 0, 0, 0, 0, 0xAA};
+        auto pending =
+            std::async(std::launch::async, [&] { return port.write(frame, 8, written); });
+        if (pending.wait_for(10s) != std::future_status::ready) {
+            std::fprintf(stderr, "a write on a stalled driver did not end\n");
+            std::abort();
+        }
+        return pending.get();
+    }
+};
+
+TEST_F(PosixPortDrain, AStalledOutputQueueFailsTheWriteAtItsDeadline) {
+    int looks = 0;
+    TPortHandle port = portWith([&](int, std::size_t& queued) {
+        ++looks;
+        queued = 5;
+        return true;
+    });
+    std::size_t written = 0;
+    const auto t0 = TClock::now();
+    EXPECT_FALSE(writeOrAbort(*port, written));
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(TClock::now() - t0);
+    // Not before the deadline: a slow driver has its full time.
+    EXPECT_GE(elapsed.count(), writeDeadlineMs(8, cBaud));
+    // It looked again as the queued bytes should have left, not in a spin.
+    EXPECT_GT(looks, 1);
+    EXPECT_LT(looks, writeDeadlineMs(8, cBaud));
+    EXPECT_EQ(pty.receive(8).size(), 8u) << "the bytes themselves were handed over";
+}
+
+TEST_F(PosixPortDrain, AQueueThatEmptiesEndsTheWriteAndOneThatCannotBeAskedFailsIt) {
+    int left = 3;
+    TPortHandle draining = portWith([&](int, std::size_t& queued) {
+        queued = static_cast<std::size_t>(left > 0 ? left-- : 0);
+        return true;
+    });
+    std::size_t written = 0;
+    EXPECT_TRUE(writeOrAbort(*draining, written));
+    EXPECT_EQ(written, 8u);
+    EXPECT_EQ(left, 0);
+    draining.reset();
+
+    TPortHandle unknown = portWith([](int, std::size_t&) { return false; });
+    EXPECT_FALSE(writeOrAbort(*unknown, written));
+}
+
+// A session whose writes never leave the driver ends as a failed write does,
+// with a port error, and soon: the first null frame's write is its last.
+TEST_F(PosixPortDrain, ASessionOnAStalledDriverEndsWithAPortError) {
+    struct TRecorder : INotifySink {
+        std::vector<TNotification> posted;
+        void post(const TNotification& n) override { posted.push_back(n); }
+    } rec;
+    TFWCatalog catalog;
+    std::atomic<bool> cancel{false};
+    int opens = 0;
+    TPortOpener stalled = [&](const std::string&, int, TPortProblem&) {
+        ++opens;
+        return portWith([](int, std::size_t& queued) {
+            queued = 1;
+            return true;
+        });
+    };
+    TCommThread session({&rec, TCmd::tCMD0, "stalled", &catalog, {}, &cancel, nullptr, stalled});
+    session.Execute();
+    EXPECT_EQ(opens, 1);
+    ASSERT_EQ(rec.posted.size(), 1u);
+    EXPECT_EQ(rec.posted[0].kind, cNT_ABORT);
+    EXPECT_EQ(rec.posted[0].value, cEX_PORT_IO);
+    EXPECT_FALSE(session.PortProblem().failed());
 }
 
 } // namespace

@@ -313,6 +313,25 @@ TEST_F(SessionTest, VectorTableIsHeldBackAndWrittenLastTheLaterOneWinning)
                                           {cNT_VECTOR_TABLE, 1}}));
 }
 
+// The session writes the records its check converted, in one pass over the
+// lines: a file slot that changes once writing has begun (here at the begin
+// record) does not change what reaches the logger.
+TEST_F(SessionTest, WritesTheRecordsItChecked)
+{
+    logger.id.inBootloader = true;
+    const std::string vt = dataLine(0x03DF);
+    useFile({kA, vt, kB, kEnd});
+    logger.fault = [&](TExchange& e) {
+        if (e.kind == TExchange::blCommand && e.command == 0x31)
+            catalog.FileLines = {dataLine(0x0200, 0x22), "", dataLine(0x0201, 0x22), kEnd};
+    };
+    run();
+    EXPECT_EQ(final(), (TNotification{cNT_DONE, 0}));
+    std::vector<std::string> written;
+    for (const auto& e : exchangesOf(TExchange::dataRecord)) written.push_back(e.written);
+    EXPECT_EQ(written, (std::vector<std::string>{kA, kB, vt}));
+}
+
 struct EchoCase {
     const char* name;
     std::uint16_t block; // record whose echo is spoiled
@@ -425,5 +444,60 @@ TEST_F(SessionTest, NoAnswerToBeginIsACommunicationError)
     EXPECT_EQ(final(), (TNotification{cNT_REPEAT_COMM, 0}));
     EXPECT_TRUE(exchangesOf(TExchange::dataRecord).empty());
 }
+
+} // namespace
+
+namespace {
+
+// "Cancel" during one of the session's waits: the wait ends at once and the
+// session ends as cancelled, as it would have at its next exchange, without
+// sending anything more.  (Closing the window during the 4000 ms restart
+// wait so takes no longer than the cancel needs to be seen.)
+struct WaitCancelCase {
+    const char* name;
+    TExchange::Kind after; // the exchange just before the wait
+    std::uint8_t command;  // its command byte (for bootloader commands)
+    std::uint16_t block;   // its block (for data records)
+    int wait;              // the wait that is cut short
+    int cancelAfter;       // ms into the wait
+};
+
+class CancelInAWait : public SessionTest, public ::testing::WithParamInterface<WaitCancelCase> {};
+
+TEST_P(CancelInAWait, EndsTheWaitAndTheSessionAtOnce) {
+    const auto c = GetParam();
+    useFile({kA, dataLine(0x03DF), kB, kEnd});
+    std::size_t exchangesAtCancel = 0;
+    bool armed = false;
+    logger.fault = [&](TExchange& e) {
+        armed = armed ||
+                (e.kind == c.after && (c.after != TExchange::blCommand || e.command == c.command) &&
+                 (c.after != TExchange::dataRecord || e.block == c.block));
+    };
+    clock.waitStarting = [&](int ms) {
+        if (!armed || ms != c.wait || clock.actionAtMs >= 0) return;
+        clock.actionAtMs = clock.now + c.cancelAfter;
+        clock.action = [&] {
+            cancel = true;
+            exchangesAtCancel = logger.log.size();
+        };
+    };
+    run();
+    EXPECT_EQ(final(), (TNotification{cNT_ABORT, cEX_CANCELLED}));
+    ASSERT_FALSE(clock.sleeps.empty());
+    EXPECT_EQ(clock.sleeps.back(), c.cancelAfter) << "the rest of the " << c.wait << " ms wait";
+    EXPECT_GT(exchangesAtCancel, 0u);
+    EXPECT_EQ(logger.log.size(), exchangesAtCancel) << "nothing is sent after the cancel";
+    EXPECT_EQ(logger.closes, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Session, CancelInAWait,
+                         ::testing::Values(WaitCancelCase{"wake_pause", TExchange::nullFrame, 0, 0,
+                                                          cWakePauseMs, 40},
+                                           WaitCancelCase{"finish_pause", TExchange::dataRecord, 0,
+                                                          0x03DF, cFinishPauseMs, 200},
+                                           WaitCancelCase{"restart_pause", TExchange::blCommand,
+                                                          cBlFinish, 0, cRestartPauseMs, 1000}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

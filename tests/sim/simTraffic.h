@@ -2,9 +2,9 @@
 // the simulated logger in tests.
 #pragma once
 
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "images/uFWVersions.h"
-#include "session/uConvert1V0.h"
 
 #include <array>
 #include <cstdint>

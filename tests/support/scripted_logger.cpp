@@ -50,7 +50,7 @@ private:
 
 TPortOpener TScriptedLogger::opener()
 {
-    return [this](const std::string&, int) -> TPortHandle {
+    return [this](const std::string&, int, TPortProblem&) -> TPortHandle {
         ++opens;
         open = true;
         return std::make_unique<TScriptedPort>(*this);
@@ -59,7 +59,13 @@ TPortOpener TScriptedLogger::opener()
 
 TPortOpener TScriptedLogger::failingOpener()
 {
-    return [](const std::string&, int) -> TPortHandle { return nullptr; };
+    return [](const std::string& sPort, int, TPortProblem& problem) -> TPortHandle {
+        problem.cause = TPortCause::missing;
+        problem.step = TPortStep::open;
+        problem.sCall = "open";
+        problem.sPath = sPort;
+        return nullptr;
+    };
 }
 
 std::string TScriptedLogger::frame(std::uint8_t status, std::uint16_t cls, std::uint16_t version)

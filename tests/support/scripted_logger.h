@@ -5,9 +5,9 @@
 #pragma once
 
 #include "fake_clock.h"
-#include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
+#include "images/uConvert1V0.h"
 #include "images/uFWVersions.h"
+#include "serial/uRS232.h"
 
 #include <cstdint>
 #include <functional>
@@ -66,7 +66,7 @@ public:
 
     // The opener a session is given: every open hands out a port on this logger.
     TPortOpener opener();
-    // An opener that always fails.
+    // An opener that always fails: the port is missing.
     static TPortOpener failingOpener();
 
     std::string pending; // bytes waiting to be read

@@ -133,7 +133,10 @@ void TestSessionStates::emptyPortList() {
     TSilentLine line;
     TMainSetup setup = internSetup();
     setup.portSource = [](std::vector<std::string>& sl) { sl.clear(); };
-    setup.opener = [](const std::string&, int) -> TPortHandle { return nullptr; };
+    setup.opener = [](const std::string& sPort, int, TPortProblem& problem) -> TPortHandle {
+        problem = {TPortCause::missing, TPortStep::open, "open", 2, "", sPort, ""};
+        return nullptr;
+    };
     auto w = makeMain(std::move(setup));
     TShown shown;
     shown.attach(*w);

@@ -68,7 +68,7 @@ struct TSilentLine {
     std::atomic<int> opens{0};
     std::atomic<int> closes{0};
     TPortOpener opener() {
-        return [this](const std::string&, int) -> TPortHandle {
+        return [this](const std::string&, int, TPortProblem&) -> TPortHandle {
             ++opens;
             return std::make_unique<TSilentPort>(closes);
         };

@@ -4,13 +4,7 @@
 // throw-away Wine prefix); the key's values are put back afterwards.
 #include "serial/uPortList.h"
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "platform/uWindows.h"
 
 #include <gtest/gtest.h>
 

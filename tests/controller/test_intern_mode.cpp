@@ -1,6 +1,6 @@
 // The internal-mode switch: where the settings file lies, how its INI text
 // is read, and which values switch the mode on.
-#include "cli/internMode.h"
+#include "controller/uInternModeText.h"
 
 #include <gtest/gtest.h>
 

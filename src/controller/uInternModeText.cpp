@@ -1,18 +1,8 @@
-#include "cli/internMode.h"
+#include "controller/uInternModeText.h"
+
+#include "controller/uProgramOptions.h"
 
 #include <charconv>
-#include <cstdlib>
-#include <fstream>
-
-#ifdef _WIN32
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-#endif
 
 namespace {
 
@@ -65,39 +55,3 @@ std::string internConfigPath(const char* xdgConfigHome, const char* home) {
         return {};
     return base + "/Quorvane/Vorn.conf";
 }
-
-#ifdef _WIN32
-
-std::string internModeSource() {
-    return "the registry value \"intern\" (REG_DWORD) under "
-           "HKEY_CURRENT_USER\\Software\\Quorvane\\Vorn";
-}
-
-bool isInternMode() {
-    DWORD value = 0;
-    DWORD size = sizeof value;
-    // RRF_RT_REG_DWORD: a value of any other type is not an integer and
-    // reads as normal mode.
-    const LSTATUS rc = RegGetValueW(HKEY_CURRENT_USER, L"Software\\Quorvane\\Vorn", L"intern",
-                                    RRF_RT_REG_DWORD, nullptr, &value, &size);
-    return rc == ERROR_SUCCESS && value == static_cast<DWORD>(cInternModeCode);
-}
-
-#else
-
-std::string internModeSource() {
-    const std::string path = internConfigPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    return "the line \"intern=...\" in " +
-           (path.empty() ? std::string("~/.config/Quorvane/Vorn.conf") : path);
-}
-
-bool isInternMode() {
-    const std::string path = internConfigPath(std::getenv("XDG_CONFIG_HOME"), std::getenv("HOME"));
-    if (path.empty()) return false;
-    std::ifstream in(path);
-    if (!in) return false;
-    const auto value = internValueFromIni(in);
-    return value && isInternCode(*value);
-}
-
-#endif

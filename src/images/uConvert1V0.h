@@ -24,8 +24,7 @@ char NibbleToHex(std::uint8_t value);
 // is too short or holds a character that is not an upper-case hex digit.
 int HexChecksum(std::string_view text, int n);
 
-inline std::uint16_t BytesToWord(std::uint8_t high, std::uint8_t low)
-{
+inline std::uint16_t BytesToWord(std::uint8_t high, std::uint8_t low) {
     return static_cast<std::uint16_t>(high * 256 + low);
 }
 

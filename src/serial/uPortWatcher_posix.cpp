@@ -1,3 +1,5 @@
+// Hot-plug events of tty devices from udev; without libudev the watcher
+// stays silent and the port list is refreshed on demand only.
 #include "serial/uPortWatcher.h"
 
 #ifdef TARVEK2_HAVE_LIBUDEV

@@ -1,0 +1,375 @@
+#include "controller/uUpdateController.h"
+
+#include "controller/uTimeLeft.h"
+#include "images/uImageFile.h"
+#include "serial/uPortProblem.h"
+#include "serial/uRS232.h"
+#include "session/uExceptions1V0.h"
+#include "session/uTarvekCommThread.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <utility>
+
+namespace {
+
+bool fileExists(const std::string& fileName) {
+    std::error_code ec;
+    return std::filesystem::exists(std::filesystem::path(fileName), ec);
+}
+
+} // namespace
+
+struct TUpdateController::TImpl {
+    TImpl(IUpdateFrontEnd& frontEnd, TControllerSetup s)
+        : fe(frontEnd), setup(std::move(s)), clock(setup.clock ? *setup.clock : systemClock()),
+          bCancel(setup.cancelFlag ? *setup.cancelFlag : ownCancel) {
+        if (!setup.commThreadClass) setup.commThreadClass = CommThreadClass;
+    }
+
+    IUpdateFrontEnd& fe;
+    TControllerSetup setup;
+    IClock& clock;
+    std::atomic<bool> ownCancel{false};
+    std::atomic<bool>& bCancel;
+    TFWCatalog catalog;
+    TControllerState state;
+    std::unique_ptr<TCommThread> thread;
+    TPortProblem portProblem; // of the last session that ended
+
+    // The run: what the operator started, kept for its restarts.
+    std::string port; // the port text
+    bool readInfoOnly = false;
+    bool fileSlot = false; // the image in the file slot is written
+    int restarts = 0;
+    std::int64_t runStart = 0;
+    bool restartPending = false;
+    TCmd restartCmd = TCmd::tCMD0;
+    std::int64_t writeStart = -1; // the image was announced; -1 not yet
+
+    void render() { fe.render(state); }
+    void setStatus(const std::string& text) {
+        state.status = text;
+        render();
+    }
+    void reportProblem(const std::string& text) {
+        fe.addReport(text);
+        setStatus(text);
+        fe.showInfo(text);
+    }
+
+    bool askBeforeUpdate() {
+        if (!setup.policy.askQuestions) return true;
+        if (setup.options.bClearWarning) return fe.confirm(cAskClearWarning);
+        if (setup.options.iFileMode < 1) return fe.confirm(cAskSaveMeasurements);
+        return true;
+    }
+
+    // Clears the report, sets the image selection, loads a chosen image
+    // file and takes the port.  False when the file cannot be read: the
+    // operator has been told and no session may start.
+    bool prepareSession(const std::string& fileName, const std::string& portText, bool infoOnly) {
+        fe.clearReport();
+        catalog.iSelectedFW = -1;
+        if (!fileName.empty()) {
+            catalog.FileLines.clear();
+            TBl3FileHeader header{};
+            std::vector<std::string> lines;
+            const TImageLoad load = loadImageFile(fileName, header, lines);
+            if (load.result != TImageLoadResult::ok) {
+                reportFileProblem(fileName, load.error);
+                return false;
+            }
+            catalog.FileHeader = header;
+            catalog.FileLines = std::move(lines);
+            catalog.iSelectedFW = 0;
+        }
+        fileSlot = !fileName.empty();
+        port = portText;
+        readInfoOnly = infoOnly;
+        restarts = 0;
+        runStart = clock.nowMs();
+        return true;
+    }
+
+    void reportFileProblem(const std::string& fileName, const std::string& error) {
+        reportProblem("Cannot read the image file \"" + fileName + "\": " + error);
+    }
+
+    void startSession(TCmd cmd, bool cancel) {
+        joinThread();
+        const std::string text = startText(port);
+        fe.addReport(text);
+        state.status = text;
+        state.progress = 0;
+        state.remainingMs = -1;
+        writeStart = -1;
+        state.busy = true;
+        state.updateEnabled = false;
+        state.closeShown = false;
+        state.cancelShown = true;
+        state.portEnabled = false;
+        // The image selection must not change under a running session.
+        state.fileEnabled = false;
+        state.busyCursor = true;
+        render();
+        // A restart keeps a cancel given before it; it must be in place
+        // before the new thread looks at it.
+        bCancel = cancel;
+        fe.sessionStarting();
+
+        TSessionContext context;
+        context.hWindow = &fe.notifySink();
+        context.cmd = cmd;
+        context.sPort = port;
+        context.catalog = &catalog;
+        context.settings = setup.options.settings;
+        context.settings.bInfoOnly = readInfoOnly;
+        context.bCancel = &bCancel;
+        context.clock = setup.clock;
+        context.opener = setup.opener;
+        thread = setup.commThreadClass(std::move(context));
+        if (thread) thread->Start();
+    }
+
+    // A restart: a fresh session with the same port and image choice,
+    // without clearing the report.
+    void restart(TCmd cmd, bool cancel) {
+        ++restarts;
+        // Only 0 means "the file slot only"; setting it afresh gives the
+        // new session the same choice as the first one.
+        catalog.iSelectedFW = fileSlot ? 0 : -1;
+        startSession(cmd, cancel);
+    }
+
+    void endSession() {
+        joinThread();
+        restartPending = false;
+        state.busy = false;
+        state.updateEnabled = true;
+        state.closeShown = true;
+        state.cancelShown = false;
+        state.portEnabled = true;
+        state.fileEnabled = true;
+        state.busyCursor = false;
+        state.remainingMs = -1;
+        state.title = cAppTitle;
+        render();
+    }
+
+    // Only once the thread has posted its final notification (or was told
+    // to end at destruction): it has ended or is about to.
+    void joinThread() {
+        if (!thread) return;
+        thread->Join();
+        // Why its port did not open, as its own open found it.
+        portProblem = thread->PortProblem();
+        thread.reset();
+    }
+
+    void setProgress(int percent) {
+        state.progress = percent;
+        state.remainingMs = -1;
+        if (state.busy && percent > 0 && percent < 100 && writeStart >= 0)
+            state.remainingMs = estimateRemainingMs(clock.nowMs() - writeStart, percent);
+    }
+
+    void doOutputs(const TNotifyRendering& r) {
+        const TTextOutputs& o = r.outputs;
+        if (o.status && o.statusFirst) setStatus(r.text);
+        if (o.report) fe.addReport(r.text);
+        if (o.status && !o.statusFirst) setStatus(r.text);
+        if (o.message) fe.showInfo(r.text);
+    }
+
+    TSessionOutcome outcome(const TNotification& final, const TNotifyRendering& r,
+                            bool usedUp) const {
+        TSessionOutcome o;
+        o.final = final;
+        o.rendering = r;
+        o.restarts = restarts;
+        o.restartsUsedUp = usedUp;
+        o.selectedFW = catalog.iSelectedFW.load();
+        o.elapsedMs = clock.nowMs() - runStart;
+        if (final.kind == cNT_ABORT && final.value == cEX_PORT_NOT_READY)
+            o.hint =
+                setup.explainPort ? setup.explainPort(port) : portProblemText(portProblem, port);
+        else if (final.kind == cNT_ABORT && final.value == cEX_PORT_IO)
+            o.hint = "The serial line failed while the session used it. Check that the "
+                     "logger's cable is still plugged in.";
+        return o;
+    }
+
+    void notify(const TNotification& n) {
+        // A notification never arrives while idle; one that does is stale.
+        if (!state.busy || restartPending) return;
+        const bool final = isFinalNotification(n.kind);
+        if (final) joinThread(); // the thread's last word
+        const TNotifyRendering r = renderNotification(n, catalog, port);
+
+        if (state.closing) {
+            // Closing was confirmed: nothing more is shown.
+            if (!final) return;
+            endSession();
+            fe.sessionEnded(outcome(n, r, false));
+            fe.closeNow();
+            return;
+        }
+        if (!r.handled) {
+            fe.notified(n, r);
+            return;
+        }
+
+        if (n.kind == cNT_UPDATE_IMAGE) writeStart = clock.nowMs();
+        if (r.progress >= 0) setProgress(r.progress);
+        if (r.titlePercent) state.title = std::to_string(state.progress) + "%";
+        const bool restartDue = final && r.restartAfterMs >= 0;
+        const bool restartAllowed =
+            setup.policy.maxRestarts < 0 || restarts < setup.policy.maxRestarts;
+        const bool restarting = restartDue && restartAllowed;
+        // Back to idle before any message window; a communication error
+        // stays busy through the wait unless no restart is left.
+        if (r.endSession || (final && !restarting))
+            endSession();
+        else
+            render();
+        if (r.beep) fe.beep();
+        doOutputs(r);
+        fe.notified(n, r);
+
+        if (!final) return;
+        if (!restarting) {
+            fe.sessionEnded(outcome(n, r, restartDue));
+            return;
+        }
+        if (r.restartAfterMs == 0) {
+            // After an echo that differed the window starts afresh, its
+            // cancel flag cleared; a policy may keep a cancel given before.
+            restart(TCmd::tCMD0, setup.policy.keepCancelOnProgRestart && bCancel.load());
+        } else {
+            // Still busy: "Cancel" stays usable during the wait, and the
+            // flag is read when the wait ends.
+            restartPending = true;
+            restartCmd = static_cast<TCmd>(n.value & 0xFF);
+            fe.startTimer(r.restartAfterMs);
+        }
+    }
+
+    void timerElapsed() {
+        if (!restartPending) return;
+        restartPending = false;
+        // The cancel flag as it is now: a "Cancel" during the wait ends the
+        // new session at its first exchange, before anything is written.
+        restart(restartCmd, bCancel.load());
+    }
+
+    TCloseAnswer closeRequested() {
+        if (!state.busy) return TCloseAnswer::closeNow;
+        if (state.closing) return TCloseAnswer::closeWhenEnded;
+        if (setup.policy.askQuestions && !fe.confirm(cAskCloseBusy)) return TCloseAnswer::keepOpen;
+        bCancel = true;
+        if (!thread) {
+            // The restart wait, or a session without a thread: nothing to
+            // wait for.
+            if (restartPending) fe.stopTimer();
+            endSession();
+            return TCloseAnswer::closeNow;
+        }
+        // The session ends at its next exchange or wait; closeNow() follows
+        // its final notification.  Nothing waits for the thread here.
+        state.closing = true;
+        render();
+        return TCloseAnswer::closeWhenEnded;
+    }
+};
+
+TUpdateController::TUpdateController(IUpdateFrontEnd& frontEnd, TControllerSetup setup)
+    : FImpl(std::make_unique<TImpl>(frontEnd, std::move(setup))) {
+    TControllerState& s = FImpl->state;
+    const TProgramOptions& o = FImpl->setup.options;
+    s.fileShown = o.iFileMode > 1;
+    s.readInfoOnlyShown = o.iFileMode > 0;
+    s.reportShown = o.iFileMode > 0;
+    s.status = o.bClearWarning ? "F" : "";
+}
+
+TUpdateController::~TUpdateController() {
+    // No session outlives its controller: it ends at its next exchange or
+    // wait.
+    FImpl->bCancel = true;
+    FImpl->joinThread();
+}
+
+const TControllerState& TUpdateController::state() const {
+    return FImpl->state;
+}
+
+const TProgramOptions& TUpdateController::options() const {
+    return FImpl->setup.options;
+}
+
+const TFWCatalog& TUpdateController::catalog() const {
+    return FImpl->catalog;
+}
+
+TFWCatalog& TUpdateController::catalog() {
+    return FImpl->catalog;
+}
+
+const std::string& TUpdateController::port() const {
+    return FImpl->port;
+}
+
+bool TUpdateController::restartPending() const {
+    return FImpl->restartPending;
+}
+
+bool TUpdateController::updateClicked(const std::string& portText, bool readInfoOnly) {
+    if (FImpl->state.busy) return false;
+    if (!FImpl->askBeforeUpdate()) return false;
+    if (!FImpl->prepareSession("", portText, readInfoOnly)) return false;
+    FImpl->startSession(TCmd::tCMD0, false);
+    return true;
+}
+
+bool TUpdateController::fileClicked(const std::string& fileName, const std::string& portText,
+                                    bool readInfoOnly) {
+    if (FImpl->state.busy || fileName.empty()) return false;
+    if (!FImpl->prepareSession(fileName, portText, readInfoOnly)) return false;
+    FImpl->startSession(TCmd::tCMD0, false);
+    return true;
+}
+
+bool TUpdateController::fileVersionChosen(const std::string& fileName) {
+    if (FImpl->state.busy || fileName.empty() || !fileExists(fileName)) return false;
+    TBl3FileHeader header{};
+    const TImageLoad load = loadImageHeader(fileName, header);
+    if (load.result != TImageLoadResult::ok) {
+        FImpl->reportFileProblem(fileName, load.error);
+        return false;
+    }
+    FImpl->catalog.FileHeader = header;
+    FImpl->catalog.iSelectedFW = 0;
+    return true;
+}
+
+void TUpdateController::cancelClicked() {
+    FImpl->bCancel = true;
+}
+
+TCloseAnswer TUpdateController::closeRequested() {
+    return FImpl->closeRequested();
+}
+
+void TUpdateController::notify(const TNotification& n) {
+    FImpl->notify(n);
+}
+
+void TUpdateController::timerElapsed() {
+    FImpl->timerElapsed();
+}
+
+void TUpdateController::endSession() {
+    FImpl->endSession();
+}
