@@ -4,10 +4,10 @@
 // them all; Ctrl-C cancels every session and releases every port.
 #include "TSimulatedLogger.h"
 #include "cli_child.h"
+#include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "images/uFWVersions.h"
 #include "serial/uRS232.h"
-#include "session/uConvert1V0.h"
 #include "session/uNotify.h"
 
 #include <gtest/gtest.h>
