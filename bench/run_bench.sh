@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# The update benchmark: a Release build in build/bench, then bench_update.
-# Exits non-zero when a goal is missed.  Arguments go to bench_update
-# (--runs N, --echoes N).
+# The benchmarks: a Release build in build/bench, then one of them.
+#   bench/run_bench.sh [ARGS]         bench_update: one whole update, per record and CLI costs
+#   bench/run_bench.sh multi [ARGS]   bench_multi: 1, 4 and 8 paced loggers in one command
+# Exits non-zero when a goal is missed.  ARGS go to the benchmark (--runs N, ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bench=bench_update
+if [ "${1:-}" = multi ]; then
+  bench=bench_multi
+  shift
+fi
 cmake -S . -B build/bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEK2_GUI=OFF \
   -DTARVEK2_TESTS=OFF >/dev/null
-cmake --build build/bench -j2 --target bench_update tarvek2-cli tarvek2-sim
-exec build/bench/bench/bench_update "$@"
+cmake --build build/bench -j2 --target "$bench" tarvek2-cli tarvek2-sim
+exec "build/bench/bench/$bench" "$@"

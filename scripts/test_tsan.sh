@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds with ThreadSanitizer and runs the tests in which threads meet: the
 # session thread against its front ends (session, cancel and restart tests,
-# tarvek2-cli in-process and end to end), the simulated logger's line thread,
+# tarvek2-cli in-process and end to end, several ports and "station" included:
+# every suite of cli_tests and cli_e2e_tests runs), the simulated logger's line thread,
 # the fault matrix, and the desktop window's notification and session-state
 # tests where the Qt build is there.  Exits non-zero on any failure or race.
 #

@@ -4,6 +4,8 @@
 #include "images/uImageFile.h"
 #include "images/uOverview.h"
 
+#include <CLI/CLI.hpp>
+
 #include <fmt/core.h>
 
 #include <memory>
@@ -16,8 +18,7 @@ struct TCheckOptions {
     int builtin = 0;
 };
 
-std::string blockList(const std::vector<TBlockRange>& blocks)
-{
+std::string blockList(const std::vector<TBlockRange>& blocks) {
     std::string s;
     for (const auto& b : blocks) {
         if (!s.empty()) s += ", ";
@@ -27,8 +28,7 @@ std::string blockList(const std::vector<TBlockRange>& blocks)
     return s.empty() ? "none" : s;
 }
 
-int runCheck(const TCheckOptions& o)
-{
+int runCheck(const TCheckOptions& o) {
     TFWCatalog catalog;
     std::string name;
     if (o.builtin != 0) {
@@ -54,8 +54,8 @@ int runCheck(const TCheckOptions& o)
     fmt::print("Image:        {}\n", name);
     fmt::print("Header:       class {} [{}], version {}, platform {} [{}], print {} [{}], "
                "date \"{}\", bootloader {}\n",
-               h.vorn_class, row.firmware, row.version, h.vorn_platform, row.platform,
-               h.vorn_print, row.print, h.vorn_date, row.bl);
+               h.vorn_class, row.firmware, row.version, h.vorn_platform, row.platform, h.vorn_print,
+               row.print, h.vorn_date, row.bl);
     fmt::print("Lines:        {} (end line {})\n", last + 1,
                r.endLineOk ? fmt::format("\":00000001FF\" at index {}", last)
                : last < 1  ? std::string("missing: no data lines")
@@ -70,10 +70,10 @@ int runCheck(const TCheckOptions& o)
 
 } // namespace
 
-TCommandRun addCheckCommand(CLI::App& app)
-{
+TCommandRun addCheckCommand(CLI::App& app) {
     auto opts = std::make_shared<TCheckOptions>();
-    auto* sub = app.add_subcommand("check", "Check an image file as the updater does before writing");
+    auto* sub =
+        app.add_subcommand("check", "Check an image file as the updater does before writing");
     auto* file = sub->add_option("FILE", opts->file, "image file");
     auto* builtin = sub->add_option("--builtin", opts->builtin, "check built-in image 1 or 2")
                         ->check(CLI::Range(1, 2));

@@ -3,6 +3,8 @@
 #include "images/uImageFile.h"
 #include "images/uOverview.h"
 
+#include <CLI/CLI.hpp>
+
 #include <fmt/core.h>
 
 #include <algorithm>
@@ -17,16 +19,17 @@ struct TImagesOptions {
     int builtin = 0;
 };
 
-void printTable(const std::vector<TOverviewRow>& rows)
-{
+void printTable(const std::vector<TOverviewRow>& rows) {
     std::array<std::size_t, 6> width{};
     auto cells = [](const TOverviewRow& r) {
         return std::array<const std::string*, 6>{&r.firmware, &r.version, &r.platform,
                                                  &r.print,    &r.date,    &r.bl};
     };
-    for (int c = 0; c < 6; ++c) width[c] = std::string(cOverviewColumns[c]).size();
+    for (int c = 0; c < 6; ++c)
+        width[c] = std::string(cOverviewColumns[c]).size();
     for (const auto& r : rows)
-        for (int c = 0; c < 6; ++c) width[c] = std::max(width[c], cells(r)[c]->size());
+        for (int c = 0; c < 6; ++c)
+            width[c] = std::max(width[c], cells(r)[c]->size());
 
     std::string header;
     for (int c = 0; c < 6; ++c)
@@ -40,8 +43,7 @@ void printTable(const std::vector<TOverviewRow>& rows)
     }
 }
 
-int runImages(const TImagesOptions& o)
-{
+int runImages(const TImagesOptions& o) {
     TFWCatalog catalog;
     if (o.builtin != 0) {
         printTable({overviewRow(catalog.getFWHeader(o.builtin))});
@@ -62,12 +64,13 @@ int runImages(const TImagesOptions& o)
 
 } // namespace
 
-TCommandRun addImagesCommand(CLI::App& app)
-{
+TCommandRun addImagesCommand(CLI::App& app) {
     auto opts = std::make_shared<TImagesOptions>();
-    auto* sub = app.add_subcommand("images", "Show the built-in firmware images (and FILE's header)");
+    auto* sub =
+        app.add_subcommand("images", "Show the built-in firmware images (and FILE's header)");
     auto* file = sub->add_option("FILE", opts->file, "image file to list first");
-    sub->add_option("--builtin", opts->builtin, "show only built-in image 1 (print 38) or 2 (print 47)")
+    sub->add_option("--builtin", opts->builtin,
+                    "show only built-in image 1 (print 38) or 2 (print 47)")
         ->check(CLI::Range(1, 2))
         ->excludes(file);
     return [opts] { return runImages(*opts); };

@@ -2,6 +2,8 @@
 #include "cli/commands.h"
 #include "serial/uPortList.h"
 
+#include <CLI/CLI.hpp>
+
 #include <iostream>
 #include <string>
 #include <vector>

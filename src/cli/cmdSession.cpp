@@ -1,7 +1,10 @@
-// "update" and "info": sessions with a logger on a serial port.
+// "update" and "info": sessions with loggers on serial ports.
 #include "cli/cancelSignal.h"
 #include "cli/commands.h"
 #include "cli/sessionCommand.h"
+#include "cli/stationCommand.h"
+
+#include <CLI/CLI.hpp>
 
 #include <iostream>
 #include <memory>
@@ -31,7 +34,7 @@ int runFromMain(const TUpdateOptions& o) {
 
 TCommandRun addUpdateCommand(CLI::App& app) {
     auto opts = std::make_shared<TUpdateOptions>();
-    auto* sub = app.add_subcommand("update", "Update the logger on a serial port");
+    auto* sub = app.add_subcommand("update", "Update the loggers on serial ports");
     addSessionOptions(*sub, *opts);
     return [opts] { return runFromMain(*opts); };
 }
@@ -40,7 +43,27 @@ TCommandRun addInfoCommand(CLI::App& app) {
     auto opts = std::make_shared<TUpdateOptions>();
     opts->infoOnly = true;
     auto* sub = app.add_subcommand(
-        "info", "Identify the logger and choose its image; write nothing (read info only)");
+        "info", "Identify the loggers and choose their images; write nothing (read info only)");
     addSessionOptions(*sub, *opts);
     return [opts] { return runFromMain(*opts); };
+}
+
+TCommandRun addStationCommand(CLI::App& app) {
+    auto opts = std::make_shared<TUpdateOptions>();
+    auto* sub = app.add_subcommand(
+        "station", "Wait for loggers and update each one as it is plugged in, until Ctrl-C");
+    sub->add_option("--log-dir", opts->logDir,
+                    "write each update's report to DIR/<port>-<yyyymmdd-hhnnss>.log");
+    sub->add_option("--max-restarts", opts->maxRestarts,
+                    "sessions started again after communication or programming errors")
+        ->check(CLI::Range(0, 1000))
+        ->capture_default_str();
+    return [opts] {
+        static std::atomic<bool> bCancel{false};
+        installCancelHandler(bCancel);
+        TCommandEnv env{
+            std::cout, std::cerr, {}, {}, isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
+            bCancel,   {}};
+        return runStationCommand(*opts, env);
+    };
 }

@@ -1,4 +1,4 @@
-// One JSON object per notification on standard output, then a summary.
+// One JSON object per notification on standard output, then a result object.
 #include "cli/runOutputs.h"
 
 #include <nlohmann/json.hpp>
@@ -80,15 +80,13 @@ std::string isoTimeNow() {
     return buf;
 }
 
-TJsonOutput::TJsonOutput(std::ostream& out, std::ostream& err, const TRunRequest& request,
-                         const std::atomic<bool>& bCancel)
-    : FOut(out), FErr(err), FRequest(request), FCancel(err, bCancel) {}
+TJsonOutput::TJsonOutput(std::ostream& out, std::ostream& err, std::string port)
+    : FOut(out), FErr(err), FPort(std::move(port)) {}
 
 void TJsonOutput::notification(const TNotification& n, const TNotifyRendering& r) {
-    FCancel.check();
     TJson j;
     j["time"] = isoTimeNow();
-    j["port"] = FRequest.sPort;
+    j["port"] = FPort;
     j["kind"] = n.kind;
     j["name"] = notifyKindName(n.kind);
     j["value"] = n.value;
@@ -97,16 +95,22 @@ void TJsonOutput::notification(const TNotification& n, const TNotifyRendering& r
     FOut << j.dump(-1, ' ', false, TJson::error_handler_t::replace) << '\n' << std::flush;
 }
 
-void TJsonOutput::finished(const TRunOutcome& outcome) {
+std::string resultJson(const TPortResult& result) {
+    const TSessionOutcome& o = result.outcome;
     TJson j;
-    j["result"] = outcome.result;
-    j["exit"] = outcome.exitCode;
-    j["restarts"] = outcome.restarts;
-    j["elapsed_ms"] = outcome.elapsedMs;
-    if (outcome.final.kind == cNT_ABORT) j["reason"] = outcome.final.value;
-    j["text"] = outcome.rendering.text;
-    j["slot"] = outcome.selectedFW;
-    if (!outcome.hint.empty()) j["hint"] = outcome.hint;
-    FOut << j.dump(-1, ' ', false, TJson::error_handler_t::replace) << '\n' << std::flush;
-    printOutcomeNotes(FErr, outcome, FRequest.maxRestarts);
+    j["port"] = result.port;
+    j["result"] = result.result;
+    j["exit"] = result.exitCode;
+    j["restarts"] = o.restarts;
+    j["elapsed_ms"] = o.elapsedMs;
+    if (o.final.kind == cNT_ABORT) j["reason"] = o.final.value;
+    j["text"] = o.rendering.text;
+    j["slot"] = o.selectedFW;
+    if (!o.hint.empty()) j["hint"] = o.hint;
+    return j.dump(-1, ' ', false, TJson::error_handler_t::replace);
+}
+
+void TJsonOutput::finished(const TPortResult& result) {
+    FOut << resultJson(result) << '\n' << std::flush;
+    printOutcomeNotes(FErr, result);
 }

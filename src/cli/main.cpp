@@ -1,12 +1,13 @@
 // tarvek2-cli: the headless Tarvek2 firmware updater.
 #include "cli/commands.h"
 
+#include <CLI/CLI.hpp>
+
 #include <cstdio>
 #include <exception>
 #include <vector>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     CLI::App app{"Tarvek2 firmware updater (command line)", "tarvek2-cli"};
     app.require_subcommand(1);
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     add(addUpdateCommand);
     add(addInfoCommand);
     add(addPortsCommand);
+    add(addStationCommand);
 
     try {
         app.parse(argc, argv);

@@ -1,17 +1,17 @@
 #include "cli/notifyQueue.h"
 
-void TNotifyQueue::post(const TNotification& n) {
+void TNotifyQueue::post(int port, const TNotification& n) {
     {
         std::lock_guard lock(FMutex);
-        FQueue.push_back(n);
+        FQueue.push_back({port, n});
     }
     FArrived.notify_one();
 }
 
-std::optional<TNotification> TNotifyQueue::popFor(std::chrono::milliseconds wait) {
+std::optional<TTaggedNotification> TNotifyQueue::popFor(std::chrono::milliseconds wait) {
     std::unique_lock lock(FMutex);
     if (!FArrived.wait_for(lock, wait, [this] { return !FQueue.empty(); })) return std::nullopt;
-    const TNotification n = FQueue.front();
+    const TTaggedNotification n = FQueue.front();
     FQueue.pop_front();
     return n;
 }

@@ -1,6 +1,6 @@
-// The command-line updater's notification sink: the session thread posts,
-// the main thread pops.  post() never blocks for long, as a posted window
-// message would not.
+// The command-line updater's notification sink: the session threads of every
+// port post, the CLI's thread pops.  post() never blocks for long, as a posted
+// window message would not.
 #pragma once
 
 #include "session/uNotify.h"
@@ -11,14 +11,31 @@
 #include <mutex>
 #include <optional>
 
-class TNotifyQueue final : public INotifySink {
+// A notification and the port (its index in the run) whose session posted it.
+struct TTaggedNotification {
+    int port = 0;
+    TNotification n;
+};
+
+class TNotifyQueue {
   public:
-    void post(const TNotification& n) override;
+    void post(int port, const TNotification& n);
     // The next notification, or nothing when none came within the wait.
-    std::optional<TNotification> popFor(std::chrono::milliseconds wait);
+    std::optional<TTaggedNotification> popFor(std::chrono::milliseconds wait);
 
   private:
     std::mutex FMutex;
     std::condition_variable FArrived;
-    std::deque<TNotification> FQueue;
+    std::deque<TTaggedNotification> FQueue;
+};
+
+// The sink one port's sessions post to.
+class TTaggedSink final : public INotifySink {
+  public:
+    TTaggedSink(TNotifyQueue& queue, int port) : FQueue(queue), FPort(port) {}
+    void post(const TNotification& n) override { FQueue.post(FPort, n); }
+
+  private:
+    TNotifyQueue& FQueue;
+    int FPort;
 };

@@ -1,7 +1,5 @@
 #include "cli/progressBar.h"
 
-#include "controller/uTimeLeft.h"
-
 #include <algorithm>
 #include <cstdio>
 
@@ -52,28 +50,16 @@ std::string progressBarText(int percent, std::int64_t elapsedMs, std::int64_t re
 TProgressBar::TProgressBar(std::ostream& err, IClock& clock, int width)
     : FErr(err), FClock(clock), FWidth(width), FStart(clock.nowMs()) {}
 
-void TProgressBar::sessionStarted() {
-    FPercent = 0;
-    FWriteStart = -1;
-}
-
-void TProgressBar::writingStarted() {
-    FWriteStart = FClock.nowMs();
-}
-
-void TProgressBar::setPercent(int percent) {
+void TProgressBar::update(int percent, std::int64_t remainingMs) {
     FPercent = std::clamp(percent, 0, 100);
+    FRemainingMs = remainingMs;
 }
 
-void TProgressBar::redraw(bool force)
-{
+void TProgressBar::redraw(bool force) {
     const std::int64_t now = FClock.nowMs();
     if (!force && FLastDraw >= 0 && now - FLastDraw < cRedrawEveryMs) return;
     FLastDraw = now;
-    // The core's estimate, as the desktop programs show it.
-    std::int64_t remaining = FPercent >= 100 ? 0 : -1;
-    if (FWriteStart >= 0) remaining = estimateRemainingMs(now - FWriteStart, FPercent);
-    const std::string text = progressBarText(FPercent, now - FStart, remaining, FWidth);
+    const std::string text = progressBarText(FPercent, now - FStart, FRemainingMs, FWidth);
     if (FShown > 0 && text == FText) return; // already on the line
     std::string line = "\r" + text;
     if (text.size() < FShown) line += std::string(FShown - text.size(), ' ') + "\r" + text;

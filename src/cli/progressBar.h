@@ -1,6 +1,6 @@
 // The live progress bar of an update on a terminal: one line on standard
 // error, redrawn in place with a carriage return, showing the percent, the
-// time since the start and an estimate of the time left.
+// time since the start and the controller's estimate of the time left.
 #pragma once
 
 #include "session/uClock.h"
@@ -21,9 +21,9 @@ class TProgressBar {
   public:
     TProgressBar(std::ostream& err, IClock& clock, int width);
 
-    void sessionStarted(); // percent back to 0, the write not yet begun
-    void writingStarted(); // the first record is about to go out
-    void setPercent(int percent);
+    // What the update controller says: the progress bar's position and the
+    // time left (-1 while unknown).
+    void update(int percent, std::int64_t remainingMs);
     // Draws when something changed or time passed, at most five times a second
     // unless forced.
     void redraw(bool force = false);
@@ -35,8 +35,8 @@ class TProgressBar {
     IClock& FClock;
     int FWidth;
     std::int64_t FStart;
-    std::int64_t FWriteStart = -1;
     int FPercent = 0;
+    std::int64_t FRemainingMs = -1;
     std::int64_t FLastDraw = -1;
     std::size_t FShown = 0; // characters on the line now
     std::string FText;      // and what they say

@@ -1,96 +1,77 @@
-// The three ways tarvek2-cli shows a run:
+// The ways tarvek2-cli shows one port's run:
 //  - text: the report lines with their time stamps ("hh-nn-ss -> text"), as
 //    the report window shows them, with a live progress bar on a terminal;
-//  - JSON: one object per notification, then one summary object;
+//  - JSON: one object per notification, then one result object;
 //  - quiet: only the line of the final outcome.
-// Notes for the operator (cancelling, restarts used up, why a port does not
-// open) go to standard error in every mode.
+// Notes for the operator (restarts used up, why a port does not open) go to
+// the error stream in every mode.  Several ports write through prefixing
+// streams (prefixStream.h); a log file is a text output with both streams on
+// the file.
 #pragma once
 
+#include "cli/portOutput.h"
 #include "cli/progressBar.h"
-#include "cli/sessionRunner.h"
 
-#include <atomic>
 #include <memory>
 #include <ostream>
 #include <string>
 
-// Watches the cancel flag so that a Ctrl-C is acknowledged once.
-class TCancelNotice {
-  public:
-    TCancelNotice(std::ostream& err, const std::atomic<bool>& bCancel)
-        : FErr(err), FCancel(bCancel) {}
-    // True when the flag is set and the note not yet printed.
-    bool due() const { return !FShown && FCancel.load(); }
-    // True (once) when the note was printed now.
-    bool check();
+// The notes printed to the error stream when a port's run ends: the hint of
+// the outcome, the give-up note of the restarts, the logger left waiting in
+// its bootloader.
+void printOutcomeNotes(std::ostream& err, const TPortResult& result);
 
-  private:
-    std::ostream& FErr;
-    const std::atomic<bool>& FCancel;
-    bool FShown = false;
-};
+// The note printed once when Ctrl-C reaches the sessions.
+void printCancelNote(std::ostream& err, bool severalPorts);
 
-// The notes printed to standard error when a run ends: the hint of the
-// outcome, the give-up note of the restarts.
-void printOutcomeNotes(std::ostream& err, const TRunOutcome& outcome, int maxRestarts);
+// The result object of --json (one line, no line break).
+std::string resultJson(const TPortResult& result);
 
-class TTextOutput final : public IRunOutput {
+class TTextOutput final : public IPortOutput {
   public:
     // bar: nullptr for no progress bar.
-    TTextOutput(std::ostream& out, std::ostream& err, const TRunRequest& request,
-                const TFWCatalog& catalog, const std::atomic<bool>& bCancel,
-                std::unique_ptr<TProgressBar> bar);
+    TTextOutput(std::ostream& out, std::ostream& err, std::unique_ptr<TProgressBar> bar = {});
 
-    void sessionStarting() override;
+    void reportLine(const std::string& line) override;
     void notification(const TNotification& n, const TNotifyRendering& r) override;
+    void stateChanged(const TControllerState& state) override;
     void idle() override;
-    void finished(const TRunOutcome& outcome) override;
+    void finished(const TPortResult& result) override;
+    // Takes the bar off the line while something else is printed.
+    void clearBar();
+    void redrawBar();
 
   private:
-    void line(const std::string& text);
-    void noticeCancel();
-
     std::ostream& FOut;
     std::ostream& FErr;
-    const TRunRequest& FRequest;
-    const TFWCatalog& FCatalog;
-    TCancelNotice FCancel;
     std::unique_ptr<TProgressBar> FBar;
 };
 
-class TJsonOutput final : public IRunOutput {
+class TJsonOutput final : public IPortOutput {
   public:
-    TJsonOutput(std::ostream& out, std::ostream& err, const TRunRequest& request,
-                const std::atomic<bool>& bCancel);
+    TJsonOutput(std::ostream& out, std::ostream& err, std::string port);
 
-    void sessionStarting() override {}
+    void reportLine(const std::string&) override {}
     void notification(const TNotification& n, const TNotifyRendering& r) override;
-    void idle() override { FCancel.check(); }
-    void finished(const TRunOutcome& outcome) override;
+    void finished(const TPortResult& result) override;
 
   private:
     std::ostream& FOut;
     std::ostream& FErr;
-    const TRunRequest& FRequest;
-    TCancelNotice FCancel;
+    std::string FPort;
 };
 
-class TQuietOutput final : public IRunOutput {
+class TQuietOutput final : public IPortOutput {
   public:
-    TQuietOutput(std::ostream& out, std::ostream& err, const TRunRequest& request,
-                 const std::atomic<bool>& bCancel);
+    TQuietOutput(std::ostream& out, std::ostream& err) : FOut(out), FErr(err) {}
 
-    void sessionStarting() override {}
-    void notification(const TNotification&, const TNotifyRendering&) override { FCancel.check(); }
-    void idle() override { FCancel.check(); }
-    void finished(const TRunOutcome& outcome) override;
+    void reportLine(const std::string&) override {}
+    void notification(const TNotification&, const TNotifyRendering&) override {}
+    void finished(const TPortResult& result) override;
 
   private:
     std::ostream& FOut;
     std::ostream& FErr;
-    const TRunRequest& FRequest;
-    TCancelNotice FCancel;
 };
 
 // "cNT_PROGRESS" and so on; "unknown" for a kind that has no name.

@@ -1,9 +1,25 @@
 #include "cli/updateOptions.h"
 
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <set>
+
 void addSessionOptions(CLI::App& sub, TUpdateOptions& o) {
-    sub.add_option("-p,--port", o.port,
-                   "serial port of the logger, such as ttyUSB0 or /dev/ttyUSB0")
-        ->required();
+    // Exactly one of: --port (once or more), --all.
+    auto* ports = sub.add_option_group("ports", "which loggers");
+    ports
+        ->add_option("-p,--port", o.ports,
+                     "serial port of a logger, such as ttyUSB0 or /dev/ttyUSB0; give it once "
+                     "per logger to update several at once")
+        ->allow_extra_args(false);
+    ports->add_flag("--all", o.allPorts, "every USB serial port that \"ports\" lists");
+    ports->require_option(1);
+    sub.add_option("--log-dir", o.logDir,
+                   "write each port's report to DIR/<port>-<yyyymmdd-hhnnss>.log")
+        ->check([](const std::string& s) {
+            return s.empty() ? std::string("an empty folder name") : std::string();
+        });
     sub.add_option("--file", o.file,
                    "write this image file instead of a built-in image (internal mode)")
         ->check([](const std::string& s) {
@@ -24,6 +40,27 @@ void addSessionOptions(CLI::App& sub, TUpdateOptions& o) {
         sub.add_flag("--json", o.json, "one JSON object per notification on standard output");
     auto* quiet = sub.add_flag("-q,--quiet", o.quiet, "print only the final outcome");
     json->excludes(quiet);
+}
+
+namespace {
+
+std::string samePortKey(std::string port) {
+#ifdef _WIN32
+    for (char& c : port)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+#else
+    if (port.rfind('/', 0) != 0) port = "/dev/" + port;
+#endif
+    return port;
+}
+
+} // namespace
+
+std::string repeatedPort(const std::vector<std::string>& ports) {
+    std::set<std::string> seen;
+    for (const auto& p : ports)
+        if (!seen.insert(samePortKey(p)).second) return p;
+    return {};
 }
 
 std::vector<std::string> relaxingOptions(const TUpdateOptions& o) {

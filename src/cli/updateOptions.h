@@ -1,20 +1,25 @@
-// Options of the session commands "update" and "info", and the rule that
+// Options of the session commands "update" and "info" (one port, several,
+// or all of them), and the rule that
 // the options relaxing the updater's safety checks need the internal mode.
 #pragma once
 
 #include "session/uCommThread.h"
 
-#include <CLI/CLI.hpp>
-
 #include <string>
 #include <vector>
 
+namespace CLI {
+class App;
+}
+
 struct TUpdateOptions {
-    std::string port;
-    std::string file;           // --file: an image file instead of the built-in images
-    bool noCheckClass = false;  // --no-check-class
-    bool noCheckFamily = false; // --no-check-family
-    bool noCheckInfo = false;   // --no-check-info
+    std::vector<std::string> ports; // --port, once per port
+    bool allPorts = false;          // --all: every port that "ports" lists
+    std::string logDir;             // --log-dir: one log file per port
+    std::string file;               // --file: an image file instead of the built-in images
+    bool noCheckClass = false;      // --no-check-class
+    bool noCheckFamily = false;     // --no-check-family
+    bool noCheckInfo = false;       // --no-check-info
     int maxRestarts = 3;
     bool json = false;
     bool quiet = false;
@@ -22,6 +27,10 @@ struct TUpdateOptions {
 };
 
 void addSessionOptions(CLI::App& sub, TUpdateOptions& o);
+
+// The same port given twice ("ttyUSB0" and "/dev/ttyUSB0" are one port, and
+// "com5" and "COM5" on Windows); empty when there is none.
+std::string repeatedPort(const std::vector<std::string>& ports);
 
 // The options given that relax a safety check, as written on the command line.
 std::vector<std::string> relaxingOptions(const TUpdateOptions& o);

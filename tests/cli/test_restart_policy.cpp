@@ -1,9 +1,9 @@
-// Restarts as the window does them, bounded by --max-restarts: 1500 ms after
-// a communication error, at once after a programming error, with the image
-// choice and the cancel flag carried into the new session.
+// The command line's policy for the update controller: restarts as the
+// window does them, bounded by --max-restarts (1500 ms after a communication
+// error, at once after a programming error), with the image choice and a
+// Ctrl-C carried into the new session.
 #include "cli_run_recorder.h"
 #include "fake_clock.h"
-#include "images/uImageFile.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
 
@@ -17,16 +17,25 @@ class RestartPolicy : public ::testing::Test {
   protected:
     TFakeClock clock;
     TScriptedLogger logger{clock};
-    TFWCatalog catalog;
-    std::atomic<bool> cancel{false};
-    TRunRequest request{"COM5", {}, false, 3};
+    std::atomic<bool> cancel{false}; // Ctrl-C
+    TUpdateOptions request = withPort("COM5");
+    bool intern = false;
     TRunRecorder out;
 
-    TRunOutcome run(TPortOpener opener = {}) {
-        TRunSeams seams;
-        seams.clock = &clock;
-        seams.opener = opener ? std::move(opener) : logger.opener();
-        return runSessions(request, catalog, cancel, out, seams);
+    static TUpdateOptions withPort(const std::string& port) {
+        TUpdateOptions o;
+        o.ports = {port};
+        return o;
+    }
+    TRunSeams seams(TPortOpener opener) {
+        TRunSeams s;
+        s.clock = &clock;
+        s.opener = std::move(opener);
+        return s;
+    }
+    TPortResult run(TPortOpener opener = {}) {
+        return runRecorded(request, intern, seams(opener ? std::move(opener) : logger.opener()),
+                           cancel, out);
     }
     int sleepsOf(int ms) const {
         return static_cast<int>(std::count(clock.sleeps.begin(), clock.sleeps.end(), ms));
@@ -71,9 +80,10 @@ TEST_P(RestartLimits, RestartUntilDoneOrNoneLeft) {
             break;
         }
     };
-    const TRunOutcome o = run();
+    const TPortResult r = run();
+    const TSessionOutcome& o = r.outcome;
 
-    EXPECT_EQ(o.exitCode, c.exit);
+    EXPECT_EQ(r.exitCode, c.exit);
     EXPECT_EQ(o.restarts, c.restarts);
     EXPECT_EQ(o.restartsUsedUp, c.usedUp);
     EXPECT_EQ(sleepsOf(cRepeatCommDelayMs), c.waits);
@@ -89,6 +99,7 @@ TEST_P(RestartLimits, RestartUntilDoneOrNoneLeft) {
                   1);
     }
     EXPECT_EQ(o.final, out.sessions.back().back());
+    EXPECT_EQ(r.result, c.exit == 0 ? "done" : c.exit == cEX_COMM_ERROR ? "comm_error" : "abort");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -130,6 +141,7 @@ TEST_F(RestartPolicy, CancelGivenBeforeARestartEndsTheNewSession) {
         TScriptedLogger fresh{clock};
         TRunRecorder rec;
         cancel = false;
+        clock.sleeps.clear();
         int identifies = 0;
         fresh.fault = [&](TExchange& ex) {
             if (fresh.opens != 1) return;
@@ -142,12 +154,10 @@ TEST_F(RestartPolicy, CancelGivenBeforeARestartEndsTheNewSession) {
                 cancel = true;
             }
         };
-        TRunSeams seams;
-        seams.clock = &clock;
-        seams.opener = fresh.opener();
-        const TRunOutcome o = runSessions(request, catalog, cancel, rec, seams);
-        EXPECT_EQ(o.exitCode, cEX_CANCELLED);
-        EXPECT_EQ(o.restarts, 1);
+        const TPortResult r = runRecorded(request, intern, seams(fresh.opener()), cancel, rec);
+        EXPECT_EQ(r.exitCode, cEX_CANCELLED);
+        EXPECT_EQ(r.outcome.restarts, 1);
+        EXPECT_EQ(rec.cancelNotes, 2); // the run's note and its one port's, once each
         ASSERT_EQ(rec.sessions.size(), 2u);
         EXPECT_EQ(rec.sessions[1], (std::vector<TNotification>{{cNT_ABORT, cEX_CANCELLED}}));
         EXPECT_EQ(fresh.opens, 2);
@@ -166,12 +176,12 @@ TEST_F(RestartPolicy, RestartedSessionsChooseTheirImageAsTheFirstDid) {
 
     // Built-in images: the restarted session searches them again.
     logger.fault = failBeginOnce;
-    TRunOutcome o = run();
-    EXPECT_EQ(o.exitCode, 0);
+    TPortResult r = run();
+    EXPECT_EQ(r.exitCode, 0);
     ASSERT_EQ(out.sessions.size(), 2u);
     EXPECT_EQ(out.valuesOf(0, cNT_CHECK_IMAGE), std::vector<std::int32_t>{1});
     EXPECT_EQ(out.valuesOf(1, cNT_CHECK_IMAGE), std::vector<std::int32_t>{1});
-    EXPECT_EQ(o.selectedFW, 1);
+    EXPECT_EQ(r.outcome.selectedFW, 1);
 
     // The file slot: the restarted session compares the file only.
     TScriptedLogger second{clock};
@@ -180,30 +190,26 @@ TEST_F(RestartPolicy, RestartedSessionsChooseTheirImageAsTheFirstDid) {
         if (second.opens == 1 && ex.kind == TExchange::blCommand && ex.command == 0x31)
             ex.answer.clear();
     };
-    ASSERT_EQ(
-        loadImageFile(std::string(TARVEK2_FIRMWARE_DIR) + "/Tarvek2_V2_08_PF21_PR38_BL3_0.txt",
-                      catalog.FileHeader, catalog.FileLines)
-            .result,
-        TImageLoadResult::ok);
-    request.bFileSlot = true;
+    request.file = std::string(TARVEK2_FIRMWARE_DIR) + "/Tarvek2_V2_08_PF21_PR38_BL3_0.txt";
+    intern = true;
     out = {};
-    o = run(second.opener());
-    EXPECT_EQ(o.exitCode, 0);
+    r = run(second.opener());
+    EXPECT_EQ(r.exitCode, 0);
     ASSERT_EQ(out.sessions.size(), 2u);
     EXPECT_EQ(out.valuesOf(0, cNT_CHECK_IMAGE), std::vector<std::int32_t>{0});
     EXPECT_EQ(out.valuesOf(1, cNT_CHECK_IMAGE), std::vector<std::int32_t>{0});
-    EXPECT_EQ(o.selectedFW, 0);
+    EXPECT_EQ(r.outcome.selectedFW, 0);
     EXPECT_EQ(out.texts.back(), "Update Tarvek2 V2.08 succesfully completed.");
 }
 
 TEST_F(RestartPolicy, PortThatDoesNotOpenIsNotRestartedAndIsExplained) {
-    const TRunOutcome o = run(TScriptedLogger::failingOpener());
-    EXPECT_EQ(o.exitCode, cEX_PORT_NOT_READY);
-    EXPECT_EQ(o.restarts, 0);
-    EXPECT_FALSE(o.restartsUsedUp);
+    const TPortResult r = run(TScriptedLogger::failingOpener());
+    EXPECT_EQ(r.exitCode, cEX_PORT_NOT_READY);
+    EXPECT_EQ(r.outcome.restarts, 0);
+    EXPECT_FALSE(r.outcome.restartsUsedUp);
     // The cause the session's own open found (the fake opener: a missing port).
-    EXPECT_EQ(o.hint, "Serial port \"COM5\" does not exist. Check that the logger's cable is "
-                      "plugged in, or pick another port.");
+    EXPECT_EQ(r.outcome.hint, "Serial port \"COM5\" does not exist. Check that the logger's cable "
+                              "is plugged in, or pick another port.");
     ASSERT_EQ(out.sessions.size(), 1u);
     EXPECT_EQ(out.sessions[0], (std::vector<TNotification>{{cNT_ABORT, cEX_PORT_NOT_READY}}));
 }

@@ -45,7 +45,7 @@ class SessionCommand : public ::testing::Test {
 
     static TUpdateOptions withPort(const std::string& port) {
         TUpdateOptions o;
-        o.port = port;
+        o.ports = {port};
         return o;
     }
 
@@ -120,6 +120,7 @@ TEST_F(SessionCommand, JsonGivesOneObjectPerNotificationAndASummary) {
     EXPECT_EQ(progress.at("value"), 1);
     EXPECT_EQ(progress.at("text"), "Progress 1%");
     const auto summary = nlohmann::json::parse(lines.back());
+    EXPECT_EQ(summary.at("port"), "COM5");
     EXPECT_EQ(summary.at("result"), "done");
     EXPECT_EQ(summary.at("exit"), 0);
     EXPECT_EQ(summary.at("restarts"), 1);

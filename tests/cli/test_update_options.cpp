@@ -2,6 +2,7 @@
 // internal mode that the options relaxing safety checks need.
 #include "cli/updateOptions.h"
 
+#include <CLI/CLI.hpp>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -179,6 +180,42 @@ INSTANTIATE_TEST_SUITE_P(
                    true,
                    false,
                    TSessionSettings{.bCheckClass = false, .bInfoOnly = true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct PortsCase {
+    const char* name;
+    std::vector<std::string> args;
+    bool parses;
+    std::vector<std::string> ports;
+    bool all = false;
+    std::string logDir;
+};
+
+class PortOptions : public ::testing::TestWithParam<PortsCase> {};
+
+// Each --port takes one port; --all stands for the list; one of the two.
+TEST_P(PortOptions, OnePortSeveralOrAll) {
+    const auto& c = GetParam();
+    const Parsed p = parse("update", c.args);
+    ASSERT_EQ(p.parsed, c.parses);
+    if (!c.parses) return;
+    EXPECT_EQ(p.o.ports, c.ports);
+    EXPECT_EQ(p.o.allPorts, c.all);
+    EXPECT_EQ(p.o.logDir, c.logDir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, PortOptions,
+    ::testing::Values(
+        PortsCase{"One", {"-p", "ttyUSB0"}, true, {"ttyUSB0"}, false, ""},
+        PortsCase{
+            "Several", {"-p", "a", "--port", "b", "-p", "c"}, true, {"a", "b", "c"}, false, ""},
+        PortsCase{"All", {"--all"}, true, {}, true, ""},
+        PortsCase{"AllWithLogDir", {"--all", "--log-dir", "logs"}, true, {}, true, "logs"},
+        PortsCase{"PortAndAll", {"-p", "a", "--all"}, false, {}, false, ""},
+        PortsCase{"TwoValuesToOnePort", {"-p", "a", "b"}, false, {}, false, ""},
+        PortsCase{"EmptyLogDir", {"-p", "a", "--log-dir", ""}, false, {}, false, ""},
+        PortsCase{"LogDirWithoutValue", {"-p", "a", "--log-dir"}, false, {}, false, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
