@@ -4,6 +4,7 @@
 #include "serial/uPortList.h"
 #include "session/uNotifyTexts.h"
 #include "session/uTarvekCommThread.h"
+#include "ui/uAbout.h"
 #include "ui/uConfirm.h"
 #include "ui/uDesign.h"
 #include "ui/uFrame.h"
@@ -186,6 +187,7 @@ void TfrmMain::createMenu() {
     menInfo->addSeparator();
     menFileExit = menInfo->addAction(QStringLiteral("Exit"));
     menFileExit->setObjectName(QStringLiteral("menFileExit"));
+    insertAboutEntry(menInfo, menFileExit, this);
     connect(menInfoFirmware, &QAction::triggered, this, &TfrmMain::menInfoFirmwareClick);
     connect(menInfoFile, &QAction::triggered, this, &TfrmMain::menInfoFileClick);
     connect(menFileExit, &QAction::triggered, this, &TfrmMain::menFileExitClick);
