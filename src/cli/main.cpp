@@ -7,8 +7,7 @@
 #include <exception>
 #include <vector>
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     CLI::App app{"Tarvek2 firmware updater (command line)", "tarvek2-cli"};
     app.require_subcommand(1);
     // The version of this build, as the packages and the desktop programs

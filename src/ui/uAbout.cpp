@@ -8,10 +8,9 @@
 #include <QtGlobal>
 
 QString aboutText() {
-    return QStringLiteral(TARVEK2_PRODUCT "\n"
-                          "Version " TARVEK2_VERSION "\n" TARVEK2_COPYRIGHT "\n\n"
-                          "Qt ") +
-           QString::fromLatin1(qVersion());
+    static constexpr char cText[] =
+        TARVEK2_PRODUCT "\nVersion " TARVEK2_VERSION "\n" TARVEK2_COPYRIGHT "\n\nQt ";
+    return QString::fromUtf8(cText) + QString::fromLatin1(qVersion());
 }
 
 QAction* insertAboutEntry(QMenu* menu, QAction* before, QWidget* window) {

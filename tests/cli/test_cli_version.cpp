@@ -30,16 +30,15 @@ TEST_P(CliVersion, Prints) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Arguments, CliVersion,
-    ::testing::Values(
-        // Without a command: the version flag needs none.
-        VersionCase{"Alone", {"--version"}, 0, true},
-        // Before a command it answers and runs nothing.
-        VersionCase{"BeforeACommand", {"--version", "images"}, 0, true},
-        // No command at all is still a usage error.
-        VersionCase{"NoCommand", {}, 2, false}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Arguments, CliVersion,
+                         ::testing::Values(
+                             // Without a command: the version flag needs none.
+                             VersionCase{"Alone", {"--version"}, 0, true},
+                             // Before a command it answers and runs nothing.
+                             VersionCase{"BeforeACommand", {"--version", "images"}, 0, true},
+                             // No command at all is still a usage error.
+                             VersionCase{"NoCommand", {}, 2, false}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CliVersionText, NamesTheProjectVersion) {
     const std::string version = TARVEK2_VERSION;

@@ -35,8 +35,11 @@ void TestAbout::entryBetweenSeparatorAndExit() {
 
 void TestAbout::showsTheVersion() {
     QVERIFY(aboutText().contains(QStringLiteral("Version " TARVEK2_VERSION)));
-    QVERIFY(QStringLiteral(TARVEK2_VERSION).startsWith(QStringLiteral("%1.%2.%3").arg(
-        TARVEK2_VERSION_MAJOR).arg(TARVEK2_VERSION_MINOR).arg(TARVEK2_VERSION_PATCH)));
+    QVERIFY(QStringLiteral(TARVEK2_VERSION)
+                .startsWith(QStringLiteral("%1.%2.%3")
+                                .arg(TARVEK2_VERSION_MAJOR)
+                                .arg(TARVEK2_VERSION_MINOR)
+                                .arg(TARVEK2_VERSION_PATCH)));
 
     auto w = makeMain(TMainSetup{});
     w->show();
