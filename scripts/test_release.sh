@@ -152,7 +152,7 @@ done
 pass "the package holds the programs, the .desktop file, the icon, the README, copyright, changelog and manual pages"
 
 step "lintian and desktop-file-validate"
-lintian --no-tag-display-limit "$DEB" >"$WORK/lintian.out" 2>&1 || true
+lintian --tag-display-limit 0 "$DEB" >"$WORK/lintian.out" 2>&1 || true
 cat "$WORK/lintian.out"
 if grep -q '^E: ' "$WORK/lintian.out"; then
   fail "lintian reports $(grep -c '^E: ' "$WORK/lintian.out") error(s)"
