@@ -132,8 +132,9 @@ field() { dpkg-deb -f "$DEB" "$1"; }
 DEPENDS=$(field Depends)
 echo "Depends: $DEPENDS"
 missing_deps=""
+dep_names=$(sed -e 's/ *([^)]*)//g' -e 's/, */\n/g' <<<"$DEPENDS")
 for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 qt6-qpa-plugins; do
-  grep -Eq "(^|, )$lib( |,|$)" <<<"$DEPENDS" || missing_deps+=" $lib"
+  grep -qxF "$lib" <<<"$dep_names" || missing_deps+=" $lib"
 done
 [ -z "$missing_deps" ] && pass "Depends names the C++ runtime, Qt's libraries and its platform plugins" ||
   fail "Depends lacks$missing_deps"
@@ -212,18 +213,17 @@ while IFS= read -r f; do
   [ -d "$f" ] && continue # directories shared with other packages stay
   [ -e "$f" ] && left+=" $f"
 done <"$WORK/installed"
+hash -r
+status=$(dpkg-query -W -f='${Status}' tarvek2 2>/dev/null || true)
 if [ "$(wc -l <"$WORK/installed")" -gt 5 ] && [ -z "$left" ] &&
-  ! dpkg-query -W -f='${Status}' tarvek2 2>/dev/null | grep -q "ok installed" &&
-  ! command -v tarvek2-cli >/dev/null; then
-  pass "dpkg -r removes every file of the package"
+  [[ "$status" != *" installed" ]] && ! command -v tarvek2-cli >/dev/null; then
+  pass "dpkg -r removes every file of the package ($(wc -l <"$WORK/installed") paths; status now '${status:-unknown}')"
 else
-  fail "after dpkg -r there is still:$left"
+  fail "after dpkg -r: status '$status', still there:${left:- (no file)}, tarvek2-cli: $(command -v tarvek2-cli)"
 fi
 
 # --- the zips ---------------------------------------------------------------------
 step "the zips and the version resources"
-# A UTF-16 text, as a version resource holds it, as a grep pattern of bytes.
-utf16() { printf '%s' "$1" | iconv -f ASCII -t UTF-16LE | od -An -v -tx1 | tr -s ' \n' ' ' | sed 's/ \([0-9a-f][0-9a-f]\)/\\x\1/g'; }
 for arch in win32 win64; do
   zip=dist/tarvek2-${VERSION}-$arch.zip
   dir=$WORK/zip-$arch
@@ -243,9 +243,11 @@ for arch in win32 win64; do
     name=$(basename "$exe")
     $objdump -f "$exe" | grep -q "$format" || fail "$zip: $name is not $format"
     # Company, product and version strings of the version resource.
+    # (the resource's texts are UTF-16: strings -el lists them one a line).
     ok=1
+    strings -el "$exe" >"$WORK/strings"
     for text in "$VERSION" Quorvane "Tarvek2 Firmware Update" "$name"; do
-      LC_ALL=C grep -qaP "$(utf16 "$text")" "$exe" || { ok=0; fail "$zip: $name has no '$text' in its version resource"; }
+      grep -qxF "$text" "$WORK/strings" || { ok=0; fail "$zip: $name has no '$text' in its version resource"; }
     done
     [ "$ok" -eq 1 ] && pass "$zip: $name ($format) carries company, product and version $VERSION"
   done
