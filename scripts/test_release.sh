@@ -57,9 +57,8 @@ fi
 
 # --- build --------------------------------------------------------------------
 step "build every artefact (scripts/release.sh)"
-BUILD_START=$SECONDS
-bash scripts/release.sh
-echo "release build: $((SECONDS - BUILD_START)) s"
+TIMEFORMAT="release build: %0R s (CPU: %0U s user, %0S s system)"
+time bash scripts/release.sh
 
 WORK=$(mktemp -d /tmp/tarvek2-release.XXXXXX)
 cleanup() {
@@ -297,8 +296,11 @@ check_installer() {
     key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvek2'
     [ "$arch" = win32 ] && key='HKLM\Software\Wow6432Node\Microsoft\Windows\CurrentVersion\Uninstall\Tarvek2'
   else
-    folder=$(echo "$DRIVE_C"/users/*/AppData/Local/Programs)/Tarvek2
-    menu=$(echo "$DRIVE_C"/users/*/AppData/Roaming/Microsoft/Windows/"Start Menu"/Programs)/Tarvek2
+    # The prefix's user (named after the Linux user).
+    local appdata
+    appdata=$(ls -d "$DRIVE_C"/users/*/AppData | head -n 1)
+    folder="$appdata/Local/Programs/Tarvek2"
+    menu="$appdata/Roaming/Microsoft/Windows/Start Menu/Programs/Tarvek2"
     key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tarvek2'
   fi
   local what="$arch installer, $mode"
