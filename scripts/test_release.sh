@@ -8,7 +8,7 @@
 #     .desktop file valid; installed with dpkg -i, tarvek2-cli --version from
 #     the PATH prints the version, tarvek2-cli images works, the desktop
 #     program starts; dpkg -r removes every file again;
-#   - the zips hold the programs, each with its version resource;
+#   - the zips hold the programs, each with its version resource and manifest;
 #   - each Windows installer, silently under Wine in a fresh prefix (for all
 #     users, and the 64-bit one also for the current user alone): the programs
 #     and the Start-menu entries are there, the installed tarvek2-cli.exe
@@ -248,7 +248,10 @@ for arch in win32 win64; do
     for text in "$VERSION" Quorvane "Tarvek2 Firmware Update" "$name"; do
       grep -qxF "$text" "$WORK/strings" || { ok=0; fail "$zip: $name has no '$text' in its version resource"; }
     done
-    [ "$ok" -eq 1 ] && pass "$zip: $name ($format) carries company, product and version $VERSION"
+    # Its application manifest: never asks for elevation.
+    grep -q 'requestedExecutionLevel level="asInvoker"' "$exe" ||
+      { ok=0; fail "$zip: $name has no manifest with requestedExecutionLevel asInvoker"; }
+    [ "$ok" -eq 1 ] && pass "$zip: $name ($format) carries company, product, version $VERSION and its manifest"
   done
 done
 
