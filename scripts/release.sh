@@ -61,7 +61,7 @@ COMMON=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEK2_TESTS=OFF
   -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${LAUNCHER[@]}")
 
 rm -rf dist
-mkdir -p dist
+mkdir -p dist build
 DIST=$ROOT/dist
 
 # Runs cpack in a build folder with the given generators and moves what it
