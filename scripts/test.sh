@@ -3,13 +3,15 @@
 #   1. the whole test suite built with AddressSanitizer and UBSan (ctest);
 #   2. the threaded tests (sessions, CLI, simulator, fault matrix, window) under ThreadSanitizer;
 #   3. a short run of every fuzz target;
-#   4. the Windows programs (mingw-w64) and their tests under Wine.
+#   4. the Windows programs (mingw-w64) and their tests under Wine;
+#   5. the release artefacts: the Debian package installed and removed, the
+#      Windows installers run and uninstalled under Wine (scripts/test_release.sh).
 # Exits non-zero when any stage fails.  TARVEK2_STAGES="asan fuzz" runs only those.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh || exit 1
 
-stages="${TARVEK2_STAGES:-asan tsan fuzz windows}"
+stages="${TARVEK2_STAGES:-asan tsan fuzz windows release}"
 failed=()
 
 asan() {
@@ -22,6 +24,7 @@ asan() {
 tsan() { bash scripts/test_tsan.sh; }
 fuzz() { bash fuzz/run_short.sh "${TARVEK2_FUZZ_SECONDS:-15}"; }
 windows() { bash scripts/test_windows.sh; }
+release() { bash scripts/test_release.sh; }
 
 for stage in $stages; do
   echo "==== stage: $stage"

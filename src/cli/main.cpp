@@ -1,6 +1,7 @@
 // tarvek2-cli: the headless Tarvek2 firmware updater.
 #include "cli/commands.h"
 
+#include "tarvek2_version.h"
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -10,6 +11,10 @@
 int main(int argc, char** argv) {
     CLI::App app{"Tarvek2 firmware updater (command line)", "tarvek2-cli"};
     app.require_subcommand(1);
+    // The version of this build, as the packages and the desktop programs
+    // name it (cmake/Tarvek2Version.cmake).
+    app.set_version_flag("--version", "tarvek2-cli " TARVEK2_VERSION,
+                         "Print the program's version and exit");
 
     std::vector<std::pair<CLI::App*, TCommandRun>> commands;
     auto add = [&](TCommandRun (*adder)(CLI::App&)) {
@@ -29,6 +34,8 @@ int main(int argc, char** argv) {
     } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
     } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForVersion& e) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);

@@ -1,6 +1,7 @@
 #include "ui/uMain.h"
 
 #include "serial/uPortList.h"
+#include "ui/uAbout.h"
 #include "ui/uConfirm.h"
 #include "ui/uDesign.h"
 #include "ui/uFrame.h"
@@ -181,6 +182,7 @@ void TfrmMain::createMenu() {
     menInfo->addSeparator();
     menFileExit = menInfo->addAction(QStringLiteral("Exit"));
     menFileExit->setObjectName(QStringLiteral("menFileExit"));
+    insertAboutEntry(menInfo, menFileExit, this);
     connect(menInfoFirmware, &QAction::triggered, this, &TfrmMain::menInfoFirmwareClick);
     connect(menInfoFile, &QAction::triggered, this, &TfrmMain::menInfoFileClick);
     connect(menFileExit, &QAction::triggered, this, &QWidget::close);
