@@ -1,5 +1,6 @@
 #include "win32ui/uMain.h"
 
+#include "win32ui/uAbout.h"
 #include "win32ui/uBusyCursor.h"
 #include "win32ui/uConfirm.h"
 #include "win32ui/uControlIds.h"
@@ -121,6 +122,7 @@ void TfrmMain::createMenu() {
     AppendMenuW(menInfo, MF_STRING, cIdMenuFileVersion, L"File version");
     AppendMenuW(menInfo, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(menInfo, MF_STRING, cIdMenuExit, L"Exit");
+    insertAboutItem(menInfo, cIdMenuExit);
     AppendMenuW(FMenuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menInfo),
                 wide(cMenuInfoCaption).c_str());
     SetMenu(FhWnd, FMenuBar);
@@ -374,6 +376,9 @@ void TfrmMain::command(int id) {
         break;
     case cIdMenuFirmware:
         showOverview();
+        break;
+    case cIdMenuAbout:
+        showAbout(FhWnd);
         break;
     case cIdMenuFileVersion:
         if (FState.fileShown && FState.fileEnabled) {

@@ -66,9 +66,9 @@ TEST(Win32MainWindow, MenuFollowsTheMode) {
         int fileMode;
         std::vector<std::string> entries;
     } cases[] = {
-        {0, {"Firmware", "-", "Exit"}},
-        {1, {"Firmware", "-", "Exit"}},
-        {2, {"Firmware", "File version", "-", "Exit"}},
+        {0, {"Firmware", "-", "About", "Exit"}},
+        {1, {"Firmware", "-", "About", "Exit"}},
+        {2, {"Firmware", "File version", "-", "About", "Exit"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE("iFileMode " + std::to_string(c.fileMode));
