@@ -3,7 +3,7 @@
 // the options relaxing the updater's safety checks need the internal mode.
 #pragma once
 
-#include "session/uCommThread.h"
+#include "controller/uProgramOptions.h"
 
 #include <string>
 #include <vector>

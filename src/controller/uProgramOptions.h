@@ -3,7 +3,7 @@
 // user.  Read once, when the front end creates its controller.
 #pragma once
 
-#include "session/uCommThread.h"
+#include "session/uSessionSettings.h"
 
 #include <string>
 #include <vector>

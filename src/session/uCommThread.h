@@ -18,6 +18,7 @@
 #include "serial/uRS232.h"
 #include "session/uClock.h"
 #include "session/uNotify.h"
+#include "session/uSessionSettings.h"
 
 #include <array>
 #include <atomic>
@@ -27,14 +28,6 @@
 #include <thread>
 
 enum class TCmd : std::uint8_t { tCMD0 = 0, tCMD1 = 1, tCMD2 = 2, tCMD_TEST = 3 };
-
-// What the front end sets before it starts a session; the session only reads.
-struct TSessionSettings {
-    bool bCheckFamily = true; // application must report class 0x6621 before the switch
-    bool bCheckClass = true;  // update class must equal the image's class
-    bool bCheckInfo = true;   // update info word must be 0xFFFE
-    bool bInfoOnly = false;   // stop with cEX_INFO_ONLY once the image is chosen
-};
 
 // Everything a session is created with.  The references must outlive the
 // session thread.
