@@ -1,13 +1,13 @@
 // termios backend of the logger line.
 //
 // The port is opened non-blocking and stays so: reads and writes wait in
-// poll(2) against a monotonic deadline, so a read returns the moment the
-// asked-for bytes are in, or at 200 + n ms with what came, and a write waits
-// for its bytes to leave the driver no longer than its own deadline.
-// Exclusive use is
-// twofold: TIOCEXCL keeps other non-root programs out, and a non-blocking
-// flock(2) keeps out every other opener that plays by the same rule, root
-// included (root passes TIOCEXCL).
+// poll(2) against a monotonic deadline, so a read returns once the asked-for
+// bytes are in (after part of them, it looks again when the rest can have
+// come at the line's rate), or at 200 + n ms with what came, and a write
+// waits for its bytes to leave the driver no longer than its own deadline.
+// Exclusive use is twofold: TIOCEXCL keeps other non-root programs out, and
+// a non-blocking flock(2) keeps out every other opener that plays by the same
+// rule, root included (root passes TIOCEXCL).
 #include "serial/uRS232Native.h"
 #include "serial/uRS232Posix.h"
 
@@ -97,6 +97,7 @@ class TPosixPort final : public IPort {
 
   private:
     bool drain(TClock::time_point deadline);
+    void awaitLineTime(std::size_t n, TClock::time_point deadline) const;
 
     int FFd;
     int FBaud;
@@ -149,6 +150,13 @@ bool TPosixPort::drain(TClock::time_point deadline) {
     }
 }
 
+// Sleeps for the time n bytes take on the line, no later than the deadline.
+void TPosixPort::awaitLineTime(std::size_t n, TClock::time_point deadline) const {
+    const auto until =
+        std::min(deadline, TClock::now() + std::chrono::milliseconds(lineTimeMs(n, FBaud)));
+    std::this_thread::sleep_until(until);
+}
+
 // Reads up to n bytes by the line's time-out rule.  A short count is a
 // time-out.  The other side going away is a failure, not a time-out: a USB
 // adapter pulled out, or the master of a pseudo-terminal closed, gives EIO,
@@ -165,6 +173,11 @@ bool TPosixPort::read(std::uint8_t* data, std::size_t n, std::size_t& got) {
         if (r > 0) {
             got += static_cast<std::size_t>(r);
             if (got == n) return true;
+            // The rest of the answer is on its way at the line's pace and
+            // cannot all be in before its line time: wait that long before
+            // looking again, so that a record's echo costs a few wake-ups
+            // rather than one per byte.
+            awaitLineTime(n - got, deadline);
             continue;
         }
         // VMIN is 1 and the descriptor non-blocking: "nothing yet" is EAGAIN,
