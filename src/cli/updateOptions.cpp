@@ -12,7 +12,14 @@ void addSessionOptions(CLI::App& sub, TUpdateOptions& o) {
         ->add_option("-p,--port", o.ports,
                      "serial port of a logger, such as ttyUSB0 or /dev/ttyUSB0; give it once "
                      "per logger to update several at once")
-        ->allow_extra_args(false);
+        ->allow_extra_args(false)
+        ->check([](const std::string& s) {
+            // "--port $P --port X" with $P empty would otherwise take the
+            // second "--port" for a port's name.
+            if (s.empty()) return std::string("an empty port name");
+            if (s.front() == '-') return "not a port name: " + s;
+            return std::string();
+        });
     ports->add_flag("--all", o.allPorts, "every USB serial port that \"ports\" lists");
     ports->require_option(1);
     sub.add_option("--log-dir", o.logDir,

@@ -214,6 +214,9 @@ INSTANTIATE_TEST_SUITE_P(
         PortsCase{"AllWithLogDir", {"--all", "--log-dir", "logs"}, true, {}, true, "logs"},
         PortsCase{"PortAndAll", {"-p", "a", "--all"}, false, {}, false, ""},
         PortsCase{"TwoValuesToOnePort", {"-p", "a", "b"}, false, {}, false, ""},
+        // "--port $P --port b" with $P empty in the shell
+        PortsCase{"OptionTakenForAPort", {"--port", "--port", "b"}, false, {}, false, ""},
+        PortsCase{"EmptyPortName", {"-p", "", "-p", "b"}, false, {}, false, ""},
         PortsCase{"EmptyLogDir", {"-p", "a", "--log-dir", ""}, false, {}, false, ""},
         PortsCase{"LogDirWithoutValue", {"-p", "a", "--log-dir"}, false, {}, false, ""}),
     [](const auto& info) { return std::string(info.param.name); });
