@@ -44,7 +44,10 @@ bool TSimulatedLogger::start() {
     }
     FStarted = true;
 
-    FMaster = ::posix_openpt(O_RDWR | O_NOCTTY);
+    // Close-on-exec: a program the tests start (the updater under test) must
+    // not inherit the logger's end of the line, or cutting the line would
+    // leave it open in that program and the cut would go unseen.
+    FMaster = ::posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (FMaster < 0) {
         FError = errnoText("posix_openpt");
         return false;

@@ -8,6 +8,7 @@
 #include "images/uFWCatalog.h"
 #include "images/uFWVersions.h"
 #include "serial/uRS232.h"
+#include "session/uExceptions1V0.h"
 #include "session/uNotify.h"
 
 #include <gtest/gtest.h>
@@ -198,6 +199,55 @@ TEST_F(CliMultiPort, FourLoggersEachGetTheirOwnSessionSummaryAndLogFile) {
         EXPECT_EQ(result.at("restarts"), i == 2 ? 1 : 0);
         EXPECT_EQ(result.at("text"), outcomes[i]);
     }
+}
+
+// A cable pulled in the middle of one port's update ends that port with its
+// port error; the loggers on either side of it are written to the end, and
+// the pulled port's log file still holds what was reported and its result.
+TEST_F(CliMultiPort, ALinePulledMidUpdateEndsOnlyItsOwnPort) {
+    TSimConfig pulled;
+    pulled.cutAt = 5;
+    startSims({TSimConfig{}, pulled, TSimConfig{}});
+    logDir = fs::path(::testing::TempDir()) / ("tarvek2-pulled-" + std::to_string(::getpid()));
+    auto args = portArgs();
+    args.insert(args.begin(), "update");
+    args.push_back("--log-dir");
+    args.push_back(logDir.string());
+    TCliChild run(TARVEK2_CLI, args);
+    ASSERT_EQ(run.wait(kRunLimit), cEX_PORT_IO) << run.out() << run.err();
+
+    EXPECT_TRUE(sims[1]->lineCut());
+    for (const std::size_t i : {0u, 2u}) {
+        SCOPED_TRACE(ports[i]);
+        EXPECT_TRUE(sims[i]->record().updateDone);
+        EXPECT_EQ(sims[i]->record().lastRunBlocks(), blocksToWrite(1));
+    }
+    const auto lines = linesOf(run.out());
+    ASSERT_GE(lines.size(), 4u);
+    const std::vector<std::string> exits{"0", std::to_string(cEX_PORT_IO), "0"};
+    for (std::size_t i = 0; i < ports.size(); ++i) {
+        const auto f = fieldsOf(lines[lines.size() - 3 + i]);
+        ASSERT_EQ(f.size(), 8u);
+        EXPECT_EQ(f[0], ports[i]);
+        EXPECT_EQ(f[1], exits[i]);
+    }
+    EXPECT_EQ(fieldsOf(lines.back()).back(), "Update Tarvek2 V2.08 succesfully completed.");
+
+    const std::string base = fs::path(ports[1]).filename().string();
+    std::vector<std::string> logLines;
+    for (const auto& e : fs::directory_iterator(logDir))
+        if (e.path().filename().string().rfind(base + "-", 0) == 0)
+            logLines = linesOf(readFile(e.path()));
+    ASSERT_GE(logLines.size(), 2u);
+    EXPECT_NE(logLines.front().find("Start at serial port"), std::string::npos);
+    const auto result = nlohmann::json::parse(logLines.back());
+    EXPECT_EQ(result.at("port"), ports[1]);
+    EXPECT_EQ(result.at("exit"), cEX_PORT_IO);
+    const std::string outcome = "Aborted because error when reading/writing to serial port!";
+    EXPECT_EQ(result.at("text"), outcome);
+    EXPECT_TRUE(std::any_of(logLines.begin(), logLines.end(), [&](const std::string& l) {
+        return l.find(outcome) != std::string::npos;
+    }));
 }
 
 TEST_F(CliMultiPort, SamePortTwiceIsAUsageError) {
