@@ -10,6 +10,7 @@
 //
 // Prints the figures and whether each goal is met; exits 1 when one is
 // missed, 2 when the benchmark itself cannot run.
+#include "benchReport.h"
 #include "childRun.h"
 
 #include <algorithm>
@@ -66,25 +67,6 @@ bool writeCutDownImage(const std::string& from, const fs::path& to) {
     return static_cast<bool>(out);
 }
 
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t m = v.size() / 2;
-    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
-}
-
-std::string loadAverage() {
-    std::FILE* f = std::fopen("/proc/loadavg", "r");
-    if (!f) return "unknown";
-    double a = 0, b = 0, c = 0;
-    const int n = std::fscanf(f, "%lf %lf %lf", &a, &b, &c);
-    std::fclose(f);
-    if (n != 3) return "unknown";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f %.2f %.2f", a, b, c);
-    return buf;
-}
-
 // One command updating n simulated loggers; status -1 when it could not run.
 TChildUsage runOnce(const TOptions& o, int n, const fs::path& image) {
     std::vector<TBackground> sims;
@@ -126,10 +108,6 @@ bool parse(int argc, char** argv, TOptions& o) {
         }
     }
     return true;
-}
-
-const char* verdict(bool met) {
-    return met ? "goal met" : "GOAL MISSED";
 }
 
 } // namespace

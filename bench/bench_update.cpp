@@ -12,6 +12,7 @@
 // Prints the figures and whether each goal is met; exits 1 when one is
 // missed, 2 when the benchmark itself cannot run.
 #include "TSimulatedLogger.h"
+#include "benchReport.h"
 #include "childRun.h"
 #include "ptyEcho.h"
 #include "session/uTarvekCommThread.h"
@@ -75,13 +76,6 @@ std::string range(const std::vector<double>& v, const char* format) {
     std::snprintf(a, sizeof a, format, *lo);
     std::snprintf(b, sizeof b, format, *hi);
     return std::string("runs ") + a + ".." + b;
-}
-
-double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const std::size_t m = v.size() / 2;
-    return v.size() % 2 ? v[m] : (v[m - 1] + v[m]) / 2;
 }
 
 struct TSessionRun {
@@ -157,24 +151,6 @@ bool parse(int argc, char** argv, TOptions& o) {
         }
     }
     return true;
-}
-
-// The first three fields of /proc/loadavg: other work on the machine
-// stretches every round trip.
-std::string loadAverage() {
-    std::FILE* f = std::fopen("/proc/loadavg", "r");
-    if (!f) return "unknown";
-    double a = 0, b = 0, c = 0;
-    const int n = std::fscanf(f, "%lf %lf %lf", &a, &b, &c);
-    std::fclose(f);
-    if (n != 3) return "unknown";
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.2f %.2f %.2f", a, b, c);
-    return buf;
-}
-
-const char* verdict(bool met) {
-    return met ? "goal met" : "GOAL MISSED";
 }
 
 } // namespace
