@@ -126,7 +126,7 @@ trap 'exit 1' INT TERM HUP
 wrun() {
   local out=$1 limit=$2 rc
   shift 2
-  for attempt in 1 2; do
+  for _ in 1 2; do
     rc=0
     timeout --kill-after=5 "$limit" wine "$@" >"$out" 2>&1 || rc=$?
     if [ -s "$out" ] || [ "$rc" -eq 0 ]; then break; fi
@@ -135,24 +135,8 @@ wrun() {
   return "$rc"
 }
 
-# Starts a simulator with the given options, as a child of this script; sets
-# SIM_PTY to its pseudo-terminal and SIM_PID to its process.
-start_sim() {
-  local name=$1
-  shift
-  "$SIM" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
-  SIM_PID=$!
-  SIM_PIDS+=("$SIM_PID")
-  SIM_PTY=""
-  for _ in $(seq 1 100); do
-    SIM_PTY=$(grep -m1 -o '^/dev/pts/[0-9]*' "$WORK/$name.out" 2>/dev/null || true)
-    [ -n "$SIM_PTY" ] && return 0
-    sleep 0.1
-  done
-  echo "simulator $name did not start:" >&2
-  cat "$WORK/$name.err" >&2
-  exit 1
-}
+# shellcheck source=scripts/sim_start.sh
+source "$ROOT/scripts/sim_start.sh"
 
 step "start the simulators and the Wine prefix"
 start_sim good

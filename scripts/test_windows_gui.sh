@@ -70,22 +70,8 @@ export DISPLAY=":$DISPLAY_NUM"
 for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
 echo "Xvfb on $DISPLAY"
 
-start_sim() {
-  local name=$1
-  shift
-  "$SIM" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
-  SIM_PID=$!
-  SIM_PIDS+=("$SIM_PID")
-  SIM_PTY=""
-  for _ in $(seq 1 100); do
-    SIM_PTY=$(grep -m1 -o '^/dev/pts/[0-9]*' "$WORK/$name.out" 2>/dev/null || true)
-    [ -n "$SIM_PTY" ] && return 0
-    sleep 0.1
-  done
-  echo "simulator $name did not start:" >&2
-  cat "$WORK/$name.err" >&2
-  exit 1
-}
+# shellcheck source=scripts/sim_start.sh
+source "$ROOT/scripts/sim_start.sh"
 
 # The blocks of an image in the order the updater writes them (every full
 # data record in file order, the vector table last), comma-separated.
