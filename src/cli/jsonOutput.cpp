@@ -1,5 +1,6 @@
 // One JSON object per notification on standard output, then a result object.
 #include "cli/runOutputs.h"
+#include "platform/uLocalTime.h"
 
 #include <nlohmann/json.hpp>
 
@@ -58,15 +59,8 @@ std::string isoTimeNow() {
     const auto ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
         1000;
-    std::tm local{};
-    std::tm utc{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-    gmtime_s(&utc, &t);
-#else
-    localtime_r(&t, &local);
-    gmtime_r(&t, &utc);
-#endif
+    const std::tm local = localTime(t);
+    std::tm utc = utcTime(t);
     // The offset from UTC: the UTC fields read back as local wall time, in
     // the daylight-saving state of now, lie the offset before now.
     utc.tm_isdst = local.tm_isdst;

@@ -1,6 +1,7 @@
 #include "cli/logFile.h"
 
 #include "cli/runOutputs.h"
+#include "platform/uLocalTime.h"
 
 #include <cerrno>
 #include <cstring>
@@ -57,14 +58,7 @@ std::string prepareLogDir(const std::string& dir) {
 
 std::unique_ptr<IPortOutput> openLogFile(const std::string& dir, const std::string& port,
                                          std::string& error) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    const std::string name = logFileName(port, local);
+    const std::string name = logFileName(port, localTime(std::time(nullptr)));
     fs::path path = fs::path(dir) / name;
     std::error_code ec;
     for (int n = 2; fs::exists(path, ec); ++n)

@@ -1,5 +1,6 @@
 #include "session/uNotifyTexts.h"
 
+#include "platform/uLocalTime.h"
 #include "session/uExceptions1V0.h"
 
 #include <cstdio>
@@ -7,16 +8,13 @@
 
 namespace {
 
-template <typename... Args>
-std::string format(const char* fmt, Args... args)
-{
+template <typename... Args> std::string format(const char* fmt, Args... args) {
     char buf[512];
     std::snprintf(buf, sizeof buf, fmt, args...);
     return buf;
 }
 
-std::string imageText(const char* prefix, const TBl3FileHeader& h)
-{
+std::string imageText(const char* prefix, const TBl3FileHeader& h) {
     return format("%s %s V%d.%.2d, %s, BL%d.%d", prefix,
                   getClassName(h.vorn_class, h.vorn_print).c_str(), h.vorn_verH, h.vorn_verL,
                   getPrintName(h.vorn_print).c_str(), h.vorn_bl, h.vorn_bl_ver);
@@ -28,40 +26,49 @@ constexpr TTextOutputs cSR{true, true, false, true};
 constexpr TTextOutputs cM{false, false, true};
 constexpr TTextOutputs cRSM{true, true, true};
 
-std::uint16_t low16(std::int32_t v)
-{
+std::uint16_t low16(std::int32_t v) {
     return static_cast<std::uint16_t>(v & 0xFFFF);
 }
 
 } // namespace
 
-std::string startText(const std::string& portText)
-{
+std::string startText(const std::string& portText) {
     return "Start at serial port \"" + portText + "\"";
 }
 
-std::string abortText(int reason, const std::string& portText)
-{
+std::string abortText(int reason, const std::string& portText) {
     switch (reason) {
-    case cEX_PORT_NOT_READY: return "Aborted because serial port \"" + portText + "\" is not ready!";
-    case cEX_PORT_IO: return "Aborted because error when reading/writing to serial port!";
-    case cEX_CANCELLED: return "Process cancelled!";
-    case cEX_NO_UPDATE: return "Aborted because no update is available for this logger!";
-    case cEX_LOGGER_NOT_READY: return "Aborted because the logger is not ready!";
-    case cEX_LAST_LINE: return "Aborted because last line is wrong !";
-    case cEX_CONVERSION: return "Aborted because conversion error!";
-    case cEX_PROG_REPEAT: return "Repeat because programming error!";
-    case cEX_UPDATE_FAILED: return "Update was not successfull!";
-    case cEX_INVALID_ANSWER: return "Aborted because the logger transmitted an invalid answer!";
-    case cEX_UPID_MISMATCH: return "There is no update available or the logger has another update ID!";
-    case cEX_INFO_ONLY: return "Only read update info!";
-    default: return "Fatal Exception has occurred!";
+    case cEX_PORT_NOT_READY:
+        return "Aborted because serial port \"" + portText + "\" is not ready!";
+    case cEX_PORT_IO:
+        return "Aborted because error when reading/writing to serial port!";
+    case cEX_CANCELLED:
+        return "Process cancelled!";
+    case cEX_NO_UPDATE:
+        return "Aborted because no update is available for this logger!";
+    case cEX_LOGGER_NOT_READY:
+        return "Aborted because the logger is not ready!";
+    case cEX_LAST_LINE:
+        return "Aborted because last line is wrong !";
+    case cEX_CONVERSION:
+        return "Aborted because conversion error!";
+    case cEX_PROG_REPEAT:
+        return "Repeat because programming error!";
+    case cEX_UPDATE_FAILED:
+        return "Update was not successfull!";
+    case cEX_INVALID_ANSWER:
+        return "Aborted because the logger transmitted an invalid answer!";
+    case cEX_UPID_MISMATCH:
+        return "There is no update available or the logger has another update ID!";
+    case cEX_INFO_ONLY:
+        return "Only read update info!";
+    default:
+        return "Fatal Exception has occurred!";
     }
 }
 
 TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& catalog,
-                                    const std::string& portText)
-{
+                                    const std::string& portText) {
     TNotifyRendering r;
     r.handled = true;
     const std::int32_t v = n.value;
@@ -144,32 +151,27 @@ TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& ca
         r.outputs = cR;
         break;
     case cNT_VECTOR_TABLE:
-        if (v == 0) r.text = "Vector table is saved.";
-        else if (v == 1) r.text = "Vector table is programmed.";
+        if (v == 0)
+            r.text = "Vector table is saved.";
+        else if (v == 1)
+            r.text = "Vector table is programmed.";
         else {
             r.handled = false;
             break;
         }
         r.outputs = cR;
         break;
-    default: r.handled = false; break;
+    default:
+        r.handled = false;
+        break;
     }
     return r;
 }
 
-std::string reportLine(const std::tm& t, const std::string& text)
-{
+std::string reportLine(const std::tm& t, const std::string& text) {
     return format("%.2d-%.2d-%.2d -> ", t.tm_hour, t.tm_min, t.tm_sec) + text;
 }
 
-std::string reportLineNow(const std::string& text)
-{
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    return reportLine(local, text);
+std::string reportLineNow(const std::string& text) {
+    return reportLine(localTime(std::time(nullptr)), text);
 }
