@@ -17,9 +17,7 @@ static_assert(pr47::cFWLines.size() - 1 == cLastLine2);
 static_assert(pr38::cFWLines[cLastLine1] == ":00000001FF");
 static_assert(pr47::cFWLines[cLastLine2] == ":00000001FF");
 
-template <typename Lines>
-bool lineOf(const Lines& lines, int iLine, std::string& sLine)
-{
+template <typename Lines> bool lineOf(const Lines& lines, int iLine, std::string& sLine) {
     if (iLine < 0 || static_cast<std::size_t>(iLine) >= lines.size()) return false;
     sLine.assign(lines[iLine]);
     return true;
@@ -28,8 +26,7 @@ bool lineOf(const Lines& lines, int iLine, std::string& sLine)
 } // namespace
 
 bool TFWCatalog::accessFW(int iFW, int iOp, int iLine, std::string& sLine, int& iLast,
-                          TBl3FileHeader& Header) const
-{
+                          TBl3FileHeader& Header) const {
     Header.vorn_class = 0xFFFF;
     Header.vorn_platform = 0xFFFF;
     Header.vorn_print = 0xFFFF;
@@ -39,31 +36,45 @@ bool TFWCatalog::accessFW(int iFW, int iOp, int iLine, std::string& sLine, int& 
     switch (iFW) {
     case 0:
         switch (iOp) {
-        case 0: Header = FileHeader; return true;
-        case 1: iLast = static_cast<int>(FileLines.size()) - 1; return true;
-        case 2: return lineOf(FileLines, iLine, sLine);
+        case 0:
+            Header = FileHeader;
+            return true;
+        case 1:
+            iLast = static_cast<int>(FileLines.size()) - 1;
+            return true;
+        case 2:
+            return lineOf(FileLines, iLine, sLine);
         }
         return false;
     case 1:
         switch (iOp) {
-        case 0: Header = pr38::cFWHeader; return true;
-        case 1: iLast = cLastLine1; return true;
-        case 2: return lineOf(pr38::cFWLines, iLine, sLine);
+        case 0:
+            Header = pr38::cFWHeader;
+            return true;
+        case 1:
+            iLast = cLastLine1;
+            return true;
+        case 2:
+            return lineOf(pr38::cFWLines, iLine, sLine);
         }
         return false;
     case 2:
         switch (iOp) {
-        case 0: Header = pr47::cFWHeader; return true;
-        case 1: iLast = cLastLine2; return true;
-        case 2: return lineOf(pr47::cFWLines, iLine, sLine);
+        case 0:
+            Header = pr47::cFWHeader;
+            return true;
+        case 1:
+            iLast = cLastLine2;
+            return true;
+        case 2:
+            return lineOf(pr47::cFWLines, iLine, sLine);
         }
         return false;
     }
     return false;
 }
 
-TBl3FileHeader TFWCatalog::getFWHeader(int iFW) const
-{
+TBl3FileHeader TFWCatalog::getFWHeader(int iFW) const {
     TBl3FileHeader header{};
     std::string line;
     int last = 0;
@@ -71,8 +82,7 @@ TBl3FileHeader TFWCatalog::getFWHeader(int iFW) const
     return header;
 }
 
-int TFWCatalog::getFWLastLine(int iFW) const
-{
+int TFWCatalog::getFWLastLine(int iFW) const {
     TBl3FileHeader header{};
     std::string line;
     int last = 0;
@@ -80,13 +90,11 @@ int TFWCatalog::getFWLastLine(int iFW) const
     return last;
 }
 
-int TFWCatalog::getLastLine() const
-{
+int TFWCatalog::getLastLine() const {
     return getFWLastLine(iSelectedFW.load());
 }
 
-bool TFWCatalog::getLine(int iLine, std::string& sLine) const
-{
+bool TFWCatalog::getLine(int iLine, std::string& sLine) const {
     TBl3FileHeader header{};
     int last = 0;
     return accessFW(iSelectedFW.load(), 2, iLine, sLine, last, header);

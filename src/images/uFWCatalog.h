@@ -11,7 +11,7 @@
 #include <vector>
 
 class TFWCatalog {
-public:
+  public:
     TFWCatalog() = default;
     TFWCatalog(const TFWCatalog&) = delete;
     TFWCatalog& operator=(const TFWCatalog&) = delete;

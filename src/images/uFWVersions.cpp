@@ -5,21 +5,24 @@
 
 namespace {
 
-bool isHexDigit(char c, int& v)
-{
-    if (c >= '0' && c <= '9') v = c - '0';
-    else if (c >= 'A' && c <= 'F') v = c - 'A' + 10;
-    else if (c >= 'a' && c <= 'f') v = c - 'a' + 10;
-    else return false;
+bool isHexDigit(char c, int& v) {
+    if (c >= '0' && c <= '9')
+        v = c - '0';
+    else if (c >= 'A' && c <= 'F')
+        v = c - 'A' + 10;
+    else if (c >= 'a' && c <= 'f')
+        v = c - 'a' + 10;
+    else
+        return false;
     return true;
 }
 
 } // namespace
 
-bool tryStrToInt(const std::string& s, std::int32_t& value)
-{
+bool tryStrToInt(const std::string& s, std::int32_t& value) {
     std::size_t i = 0;
-    while (i < s.size() && s[i] == ' ') ++i;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
     bool negative = false;
     if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
         negative = s[i] == '-';
@@ -52,15 +55,14 @@ bool tryStrToInt(const std::string& s, std::int32_t& value)
     return true;
 }
 
-std::int32_t strToInt(const std::string& s)
-{
+std::int32_t strToInt(const std::string& s) {
     std::int32_t value = 0;
-    if (!tryStrToInt(s, value)) throw EConvertError("'" + s + "' ist kein g\xC3\xBCltiger Integerwert");
+    if (!tryStrToInt(s, value))
+        throw EConvertError("'" + s + "' ist kein g\xC3\xBCltiger Integerwert");
     return value;
 }
 
-bool readTextLine(std::istream& in, std::string& sLine)
-{
+bool readTextLine(std::istream& in, std::string& sLine) {
     sLine.clear();
     if (!in.good() || in.peek() == std::char_traits<char>::eof()) return false;
     std::getline(in, sLine);
@@ -68,8 +70,7 @@ bool readTextLine(std::istream& in, std::string& sLine)
     return true;
 }
 
-void splitHeaderLine(const std::string& sLine, const std::string& sKey, std::string& sValue)
-{
+void splitHeaderLine(const std::string& sLine, const std::string& sKey, std::string& sValue) {
     sValue.clear();
     const auto eq = sLine.find('=');
     if (eq == std::string::npos) return;
@@ -77,8 +78,7 @@ void splitHeaderLine(const std::string& sLine, const std::string& sKey, std::str
     sValue = sLine.substr(eq + 1);
 }
 
-bool readFileHeader(std::istream& F, TBl3FileHeader& Header)
-{
+bool readFileHeader(std::istream& F, TBl3FileHeader& Header) {
     std::string line, value;
     auto next = [&](const char* key) {
         readTextLine(F, line);

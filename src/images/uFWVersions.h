@@ -29,7 +29,7 @@ struct TBl3FileHeader {
 // Raised when a header value is not an integer.  The text is the German
 // message the operator sees: "'<value>' ist kein gültiger Integerwert".
 class EConvertError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -10,6 +10,8 @@ struct TMapRow {
     std::uint32_t range[7][2];
 };
 
+// A table: one row per line.
+// clang-format off
 constexpr TMapRow cMemoryMaps[] = {
     {0, {{0, 0}, {0x1000, 0x107F}, {0x1080, 0x10FF}, {0, 0}, {0, 0}, {0x2500, 0xF7FF}, {0, 0}}},
     {1, {{0x1000, 0x107F}, {0x1080, 0x10FF}, {0x2600, 0x27FF}, {0, 0}, {0, 0}, {0x2800, 0xF7FF}, {0, 0}}},
@@ -34,11 +36,11 @@ constexpr TMapRow cMemoryMaps[] = {
     {22, {{0x1800, 0x187F}, {0x1880, 0x18FF}, {0x1900, 0x197F}, {0, 0}, {0, 0}, {0x4400, 0xF7FF}, {0x10000, 0x143FF}}},
     {0xFFFE, {{0x1000, 0x107F}, {0x1080, 0x10FF}, {0x4200, 0x43FF}, {0x4000, 0x41FF}, {0x4400, 0x45FF}, {0x4000, 0xF7FF}, {0, 0}}},
 };
+// clang-format on
 
 } // namespace
 
-TMemoryMap getMemoryMap(std::uint16_t code)
-{
+TMemoryMap getMemoryMap(std::uint16_t code) {
     TMemoryMap map{};
     for (const auto& row : cMemoryMaps) {
         if (row.platform != code) continue;

@@ -33,12 +33,13 @@ constexpr TCodeName cClassNames[] = {
 };
 
 constexpr const char* cPlatformNames[] = {
-    "F1612 A",  "F1612 B",  "F2617 B",  "F1611 SD", "F1611 B",   "F1610 B",
-    "F1611 C",  "F2617 C",  "F5528 A",  "F1611 D",  "F2274 A",   "F5340 SD",
-    "F5328 A",  "F5419 A",  "F5438 A",  "F5438 WD", "F5328 B",   "F5328 C",
-    "NINA",     "BlueGiga", "F5438 MX", "F5438 WD2", "F5340 SM",
+    "F1612 A", "F1612 B", "F2617 B", "F1611 SD", "F1611 B",  "F1610 B",   "F1611 C",  "F2617 C",
+    "F5528 A", "F1611 D", "F2274 A", "F5340 SD", "F5328 A",  "F5419 A",   "F5438 A",  "F5438 WD",
+    "F5328 B", "F5328 C", "NINA",    "BlueGiga", "F5438 MX", "F5438 WD2", "F5340 SM",
 };
 
+// Laid out as a table, one entry beside the other.
+// clang-format off
 constexpr const char* cPrintNames[] = {
     "A0",           "A1",           "A2",          "B3",            "C1",
     "A3",           "A5",           "C2",          "D1",            "C3",
@@ -51,25 +52,23 @@ constexpr const char* cPrintNames[] = {
     "A9 Model M4",  "?",            "?",           "A11 Model M1",  "A9e",
     "TGT1a",        "A10g",         "A10g WLAN UART", "A10g BLE UART",
 };
+// clang-format on
 
 } // namespace
 
-std::string getSelvinName(std::uint16_t print)
-{
+std::string getSelvinName(std::uint16_t print) {
     if (print == 38 || print == 47) return "Selvin2";
     if (print == 39 || print == 48) return "Selvin";
     return "Selvinx";
 }
 
-std::string getTarvekName(std::uint16_t print)
-{
+std::string getTarvekName(std::uint16_t print) {
     if (print == 38 || print == 47) return "Tarvek2";
     if (print == 39 || print == 48) return "Tarvek";
     return "Tarvekx";
 }
 
-std::string getClassName(std::uint16_t code, std::uint16_t print)
-{
+std::string getClassName(std::uint16_t code, std::uint16_t print) {
     if (code == 0x6617) return getSelvinName(print);
     if (code == 0x6621) return getTarvekName(print);
     std::string name = "?";
@@ -78,30 +77,25 @@ std::string getClassName(std::uint16_t code, std::uint16_t print)
     return name;
 }
 
-std::string getPlatformName(std::uint16_t code)
-{
+std::string getPlatformName(std::uint16_t code) {
     if (code < std::size(cPlatformNames)) return cPlatformNames[code];
     if (code == 0xFFFE) return "F1611 C-SP";
     return "?";
 }
 
-std::string getPrintName(std::uint16_t code)
-{
+std::string getPrintName(std::uint16_t code) {
     if (code < std::size(cPrintNames)) return cPrintNames[code];
     return "?";
 }
 
-std::uint16_t checkClass(std::uint16_t code)
-{
+std::uint16_t checkClass(std::uint16_t code) {
     return getClassName(code, 0xFFFF) != "?" ? code : 0xFFFF;
 }
 
-std::uint16_t checkPlatform(std::uint16_t code)
-{
+std::uint16_t checkPlatform(std::uint16_t code) {
     return getPlatformName(code) != "?" ? code : 0xFFFF;
 }
 
-std::uint16_t checkPrint(std::uint16_t code)
-{
+std::uint16_t checkPrint(std::uint16_t code) {
     return getPrintName(code) != "?" ? code : 0xFFFF;
 }

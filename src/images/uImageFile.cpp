@@ -6,8 +6,7 @@
 
 namespace {
 
-TImageLoad openImage(const std::string& path, std::ifstream& in)
-{
+TImageLoad openImage(const std::string& path, std::ifstream& in) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     if (ec || !std::filesystem::is_regular_file(status))
@@ -23,8 +22,7 @@ TImageLoad openImage(const std::string& path, std::ifstream& in)
 
 } // namespace
 
-TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header)
-{
+TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header) {
     std::ifstream in;
     if (auto opened = openImage(path, in); opened.result != TImageLoadResult::ok) return opened;
     try {
@@ -36,8 +34,7 @@ TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header)
 }
 
 TImageLoad loadImageFile(const std::string& path, TBl3FileHeader& Header,
-                         std::vector<std::string>& Lines)
-{
+                         std::vector<std::string>& Lines) {
     Lines.clear();
     if (auto header = loadImageHeader(path, Header); header.result != TImageLoadResult::ok)
         return header;

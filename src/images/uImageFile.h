@@ -14,9 +14,9 @@ inline constexpr std::uintmax_t cMaxImageFileSize = 16u * 1024u * 1024u;
 
 enum class TImageLoadResult {
     ok,
-    cannotOpen,   // missing, unreadable, or not a regular file
-    tooLarge,     // larger than cMaxImageFileSize
-    badHeader,    // a header value does not convert
+    cannotOpen, // missing, unreadable, or not a regular file
+    tooLarge,   // larger than cMaxImageFileSize
+    badHeader,  // a header value does not convert
 };
 
 struct TImageLoad {

@@ -13,7 +13,7 @@ struct TOverviewRow {
     std::string platform;
     std::string print;
     std::string date;
-    std::string bl;       // "%d.%d"
+    std::string bl; // "%d.%d"
     bool operator==(const TOverviewRow&) const = default;
 };
 

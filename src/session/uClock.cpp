@@ -17,10 +17,9 @@ bool IClock::waitMs(int ms, const std::atomic<bool>& cancel) {
 namespace {
 
 class TSystemClock final : public IClock {
-public:
+  public:
     void sleepMs(int ms) override { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-    std::int64_t nowMs() override
-    {
+    std::int64_t nowMs() override {
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
@@ -28,8 +27,7 @@ public:
 
 } // namespace
 
-IClock& systemClock()
-{
+IClock& systemClock() {
     static TSystemClock clock;
     return clock;
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 class IClock {
-public:
+  public:
     virtual ~IClock() = default;
     virtual void sleepMs(int ms) = 0;
     // A wait that a cancel cuts short: returns true when the whole ms passed,

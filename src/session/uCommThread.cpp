@@ -9,44 +9,35 @@ TCommThread::TCommThread(TSessionContext context)
     : FCmd(context.cmd), FhWindow(context.hWindow), FsPort(std::move(context.sPort)),
       FCatalog(*context.catalog), FSettings(context.settings), bCancel(*context.bCancel),
       FClock(context.clock ? *context.clock : systemClock()),
-      FOpener(context.opener ? std::move(context.opener) : systemPortOpener())
-{
-}
+      FOpener(context.opener ? std::move(context.opener) : systemPortOpener()) {}
 
-TCommThread::~TCommThread()
-{
+TCommThread::~TCommThread() {
     Join();
 }
 
-void TCommThread::Start()
-{
+void TCommThread::Start() {
     FThread = std::thread([this] { Execute(); });
 }
 
-void TCommThread::Join()
-{
+void TCommThread::Join() {
     if (FThread.joinable() && FThread.get_id() != std::this_thread::get_id()) FThread.join();
 }
 
-void TCommThread::Post(std::uint32_t kind, std::int32_t value)
-{
+void TCommThread::Post(std::uint32_t kind, std::int32_t value) {
     if (FhWindow) FhWindow->post({kind, value});
 }
 
-void TCommThread::Sleep(int ms)
-{
+void TCommThread::Sleep(int ms) {
     // A cancel ends the wait at once (also the long ones after the last
     // record), and the session ends as it would at its next exchange.
     if (!FClock.waitMs(ms, bCancel)) throw EVorn(cEX_CANCELLED);
 }
 
-void TCommThread::CheckCancel() const
-{
+void TCommThread::CheckCancel() const {
     if (bCancel.load()) throw EVorn(cEX_CANCELLED);
 }
 
-void TCommThread::Execute()
-{
+void TCommThread::Execute() {
     TNotification final{cNT_DONE, static_cast<std::int32_t>(FCmd)};
     try {
         FhPort = FOpener(FsPort, cBaudRate, FPortProblem);
@@ -84,13 +75,11 @@ void TCommThread::Execute()
     Post(final.kind, final.value);
 }
 
-void TCommThread::ReleasePort()
-{
+void TCommThread::ReleasePort() {
     closePort(FhPort);
 }
 
-bool TCommThread::TxRxCommand(bool bAnswer)
-{
+bool TCommThread::TxRxCommand(bool bAnswer) {
     if (!FhPort->clearError()) throw EVorn(cEX_PORT_IO, "ClearCommError");
     if (!FhPort->purge()) throw EVorn(cEX_PORT_IO, "PurgeComm");
     std::size_t written = 0;
@@ -104,12 +93,11 @@ bool TCommThread::TxRxCommand(bool bAnswer)
     return true;
 }
 
-bool TCommThread::SendCommand(bool bAnswer, std::uint8_t command, std::uint8_t p1,
-                              std::uint8_t p2, std::uint8_t p3, std::uint8_t p4, std::uint8_t p5,
-                              std::uint8_t p6)
-{
+bool TCommThread::SendCommand(bool bAnswer, std::uint8_t command, std::uint8_t p1, std::uint8_t p2,
+                              std::uint8_t p3, std::uint8_t p4, std::uint8_t p5, std::uint8_t p6) {
     if (command == 0xFF) {
-        for (int i = 0; i < 8; ++i) FTxBuffer[i] = 0;
+        for (int i = 0; i < 8; ++i)
+            FTxBuffer[i] = 0;
     } else {
         FTxBuffer[0] = command | 0x80;
         FTxBuffer[1] = p1;
@@ -128,8 +116,7 @@ bool TCommThread::SendCommand(bool bAnswer, std::uint8_t command, std::uint8_t p
     throw EVorn(cEX_COMM_ERROR);
 }
 
-bool TCommThread::TxRxLine(const std::string& sLine, std::uint8_t nAnswer)
-{
+bool TCommThread::TxRxLine(const std::string& sLine, std::uint8_t nAnswer) {
     FRxCnt = 0;
     if (!FhPort->clearError()) throw EVorn(cEX_PORT_IO, "ClearCommError");
     if (!FhPort->purge()) throw EVorn(cEX_PORT_IO, "PurgeComm");
@@ -148,8 +135,7 @@ bool TCommThread::TxRxLine(const std::string& sLine, std::uint8_t nAnswer)
     return HexChecksum(answer.substr(1), nAnswer + 5) == 0;
 }
 
-bool TCommThread::SendLine(const std::string& sLine, std::uint8_t nAnswer, bool bRaise)
-{
+bool TCommThread::SendLine(const std::string& sLine, std::uint8_t nAnswer, bool bRaise) {
     for (int attempt = 1; attempt <= cAttempts; ++attempt) {
         CheckCancel();
         if (TxRxLine(sLine, nAnswer)) return true;
@@ -159,14 +145,12 @@ bool TCommThread::SendLine(const std::string& sLine, std::uint8_t nAnswer, bool 
     return false;
 }
 
-void TCommThread::GetAnswer(std::string& sAnswer) const
-{
+void TCommThread::GetAnswer(std::string& sAnswer) const {
     const auto n = static_cast<std::uint8_t>(FRxCnt);
     sAnswer.assign(reinterpret_cast<const char*>(FRxBuffer.data()), n);
 }
 
-void TCommThread::SetProgress(int iLine, int iLines)
-{
+void TCommThread::SetProgress(int iLine, int iLines) {
     int p = 0;
     if (iLines != 0) p = static_cast<int>((static_cast<std::int64_t>(iLine) * 99) / iLines);
     if (p < 0) p = 0;
@@ -179,8 +163,7 @@ void TCommThread::SetProgress(int iLine, int iLines)
 
 std::uint16_t TCommThread::calculateCRC16(std::uint16_t upid_id, std::uint16_t upid_info,
                                           std::uint16_t upid_platform, std::uint16_t upid_print,
-                                          std::uint16_t upid_reserve)
-{
+                                          std::uint16_t upid_reserve) {
     const std::uint16_t words[5] = {upid_id, upid_info, upid_platform, upid_print, upid_reserve};
     std::uint8_t bytes[10];
     for (int i = 0; i < 5; ++i) {

@@ -32,24 +32,24 @@ enum class TCmd : std::uint8_t { tCMD0 = 0, tCMD1 = 1, tCMD2 = 2, tCMD_TEST = 3 
 // Everything a session is created with.  The references must outlive the
 // session thread.
 struct TSessionContext {
-    INotifySink* hWindow = nullptr;   // receives the notifications
+    INotifySink* hWindow = nullptr; // receives the notifications
     TCmd cmd = TCmd::tCMD0;
     std::string sPort;
-    TFWCatalog* catalog = nullptr;    // selection and file slot of this session
+    TFWCatalog* catalog = nullptr; // selection and file slot of this session
     TSessionSettings settings;
     std::atomic<bool>* bCancel = nullptr; // owned by the front end
-    IClock* clock = nullptr;          // nullptr: the system clock
-    TPortOpener opener;               // empty: openPort
+    IClock* clock = nullptr;              // nullptr: the system clock
+    TPortOpener opener;                   // empty: openPort
 };
 
-inline constexpr int cAttempts = 5;           // tries of every exchange
-inline constexpr int cRetryPauseMs = 100;     // pause after a failed try
-inline constexpr int cWakePauseMs = 100;      // pause after each null frame
+inline constexpr int cAttempts = 5;       // tries of every exchange
+inline constexpr int cRetryPauseMs = 100; // pause after a failed try
+inline constexpr int cWakePauseMs = 100;  // pause after each null frame
 inline constexpr int cBaudRate = 9600;
 inline constexpr std::size_t cBufferSize = 1501;
 
 class TCommThread {
-public:
+  public:
     explicit TCommThread(TSessionContext context);
     virtual ~TCommThread(); // joins the thread if it still runs
     TCommThread(const TCommThread&) = delete;
@@ -75,7 +75,7 @@ public:
                                         std::uint16_t upid_platform, std::uint16_t upid_print,
                                         std::uint16_t upid_reserve);
 
-protected:
+  protected:
     virtual void DoSession() {}
     virtual void RunSession() { DoSession(); }
 
@@ -118,7 +118,7 @@ protected:
     std::atomic<bool>& bCancel;
     TRecordConverter FConv; // sHexLine and HexRecord of this session
 
-private:
+  private:
     IClock& FClock;
     TPortOpener FOpener;
     TPortProblem FPortProblem;

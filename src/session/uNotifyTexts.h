@@ -23,13 +23,13 @@ struct TTextOutputs {
 };
 
 struct TNotifyRendering {
-    bool handled = false;   // false: a kind that is ignored
+    bool handled = false; // false: a kind that is ignored
     std::string text;
     TTextOutputs outputs;
-    int progress = -1;          // progress bar position to set (0..100), -1 none
-    bool titlePercent = false;  // application title := "<progress bar>%"
-    bool endSession = false;    // back to idle before the outputs
-    bool beep = false;          // short system beep after endSession
+    int progress = -1;         // progress bar position to set (0..100), -1 none
+    bool titlePercent = false; // application title := "<progress bar>%"
+    bool endSession = false;   // back to idle before the outputs
+    bool beep = false;         // short system beep after endSession
     // Restart of the session: -1 none; 0 at once (bCancel cleared, as a new
     // session starts); 1500 after the wait, with the kept cancel flag.
     int restartAfterMs = -1;

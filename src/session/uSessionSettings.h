@@ -8,4 +8,3 @@ struct TSessionSettings {
     bool bCheckInfo = true;   // update info word must be 0xFFFE
     bool bInfoOnly = false;   // stop with cEX_INFO_ONLY once the image is chosen
 };
-

@@ -2,13 +2,11 @@
 
 #include "session/uExceptions1V0.h"
 
-std::unique_ptr<TCommThread> CommThreadClass(TSessionContext context)
-{
+std::unique_ptr<TCommThread> CommThreadClass(TSessionContext context) {
     return std::make_unique<TTarvekCommThread>(std::move(context));
 }
 
-void TTarvekCommThread::DoSession()
-{
+void TTarvekCommThread::DoSession() {
     Identify();
     QueryIdentity();
     ChooseImage();
@@ -21,8 +19,7 @@ void TTarvekCommThread::DoSession()
 
 // Identify the logger; if its application runs, switch it into the bootloader
 // and identify once more.
-void TTarvekCommThread::Identify()
-{
+void TTarvekCommThread::Identify() {
     for (int pass = 1;; ++pass) {
         SendCommand(true, cCmdIdentify);
         FClass = BytesToWord(FRxBuffer[2], FRxBuffer[3]);
@@ -39,8 +36,7 @@ void TTarvekCommThread::Identify()
 
 // Platform, print and info from the identity record (big-endian words), then
 // update class and update info from the identity block (little-endian words).
-void TTarvekCommThread::QueryIdentity()
-{
+void TTarvekCommThread::QueryIdentity() {
     FUpdateClass = 0xFFFF;
     FUpdateInfo = 0xFFFF;
 
@@ -75,8 +71,7 @@ void TTarvekCommThread::QueryIdentity()
 
 // The operator's file alone when it is selected, else the built-in images in
 // slot order; the first that fits the logger wins.
-void TTarvekCommThread::ChooseImage()
-{
+void TTarvekCommThread::ChooseImage() {
     const bool fileOnly = FCatalog.iSelectedFW.load() == 0;
     const int first = fileOnly ? 0 : 1;
     const int last = fileOnly ? 0 : TFWCatalog::getFWCount();
@@ -101,8 +96,7 @@ void TTarvekCommThread::ChooseImage()
 // every data line must convert: a bad line is found here, before anything is
 // written, not halfway through the logger's flash.  Each line is converted
 // once; WriteImage sends the records this check leaves.
-void TTarvekCommThread::CheckImage()
-{
+void TTarvekCommThread::CheckImage() {
     FImage = checkImageRecords(FCatalog.getLastLine(), [this](int i, std::string& line) {
         return FCatalog.getLine(i, line);
     });
@@ -113,8 +107,7 @@ void TTarvekCommThread::CheckImage()
     }
 }
 
-void TTarvekCommThread::WriteRecord(const std::string& line, int index)
-{
+void TTarvekCommThread::WriteRecord(const std::string& line, int index) {
     SendLine(line, 64, true);
     std::string answer;
     GetAnswer(answer);
@@ -126,8 +119,7 @@ void TTarvekCommThread::WriteRecord(const std::string& line, int index)
 
 // The checked records in write order: every line but the vector table
 // moves the progress on; the vector table's record goes last.
-void TTarvekCommThread::WriteImage()
-{
+void TTarvekCommThread::WriteImage() {
     using TKind = TWriteStep::TKind;
     SendLine(makeCommandRecord(0, cBlBegin), 1, true);
     for (const TWriteStep& step : FImage.steps) {
@@ -136,8 +128,12 @@ void TTarvekCommThread::WriteImage()
             WriteRecord(step.line, step.index);
             SetProgress(step.index, FImage.lastLine);
             break;
-        case TKind::passOver: SetProgress(step.index, FImage.lastLine); break;
-        case TKind::holdVectorTable: Post(cNT_VECTOR_TABLE, 0); break;
+        case TKind::passOver:
+            SetProgress(step.index, FImage.lastLine);
+            break;
+        case TKind::holdVectorTable:
+            Post(cNT_VECTOR_TABLE, 0);
+            break;
         case TKind::writeVectorTable:
             Post(cNT_VECTOR_TABLE, 1);
             WriteRecord(step.line, step.index);
@@ -146,8 +142,7 @@ void TTarvekCommThread::WriteImage()
     }
 }
 
-void TTarvekCommThread::FinishAndVerify()
-{
+void TTarvekCommThread::FinishAndVerify() {
     Sleep(cFinishPauseMs);
     SendLine(makeCommandRecord(0, cBlFinish), 0, true);
     Sleep(cRestartPauseMs);

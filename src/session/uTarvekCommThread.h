@@ -26,13 +26,13 @@ inline constexpr int cFinishPauseMs = 500;
 inline constexpr int cRestartPauseMs = 4000;
 
 class TTarvekCommThread : public TCommThread {
-public:
+  public:
     using TCommThread::TCommThread;
 
-protected:
+  protected:
     void DoSession() override;
 
-private:
+  private:
     void Identify();
     void QueryIdentity();
     void ChooseImage();

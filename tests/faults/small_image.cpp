@@ -9,7 +9,8 @@ const std::vector<std::uint16_t> cFileBlocks{0x0100, 0x0101, 0x03DF, 0x0102, 0x0
 
 std::string dataLine(std::uint16_t block) {
     std::vector<std::uint8_t> data(0x40);
-    for (int k = 0; k < 0x40; ++k) data[k] = static_cast<std::uint8_t>(block + 7 * k);
+    for (int k = 0; k < 0x40; ++k)
+        data[k] = static_cast<std::uint8_t>(block + 7 * k);
     return makeRecord(block, 0x00, data);
 }
 

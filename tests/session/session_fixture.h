@@ -13,14 +13,13 @@
 #include <atomic>
 
 class SessionTest : public ::testing::Test {
-public:
+  public:
     // A full data record for a block, with recognisable payload.
-    static std::string dataLine(std::uint16_t block, std::uint8_t fill = 0x11)
-    {
+    static std::string dataLine(std::uint16_t block, std::uint8_t fill = 0x11) {
         return TScriptedLogger::record(block, 0x00, std::vector<std::uint8_t>(64, fill));
     }
 
-protected:
+  protected:
     TFakeClock clock;
     TScriptedLogger logger{clock};
     TNotifyRecorder rec;
@@ -28,28 +27,24 @@ protected:
     std::atomic<bool> cancel{false};
     TSessionSettings settings;
 
-    TSessionContext context(TPortOpener opener = {})
-    {
-        return {&rec, TCmd::tCMD0, "COM5", &catalog, settings, &cancel, &clock,
-                opener ? opener : logger.opener()};
+    TSessionContext context(TPortOpener opener = {}) {
+        return {&rec,     TCmd::tCMD0, "COM5", &catalog,
+                settings, &cancel,     &clock, opener ? opener : logger.opener()};
     }
     void run(TPortOpener opener = {}) { CommThreadClass(context(std::move(opener)))->Execute(); }
 
     TNotification final() const { return rec.last(); }
 
     // A small image in the file slot: header for platform 21 / print 38.
-    void useFile(std::vector<std::string> lines, TBl3FileHeader header = builtinLikeHeader())
-    {
+    void useFile(std::vector<std::string> lines, TBl3FileHeader header = builtinLikeHeader()) {
         catalog.FileHeader = header;
         catalog.FileLines = std::move(lines);
         catalog.iSelectedFW = 0;
     }
-    static TBl3FileHeader builtinLikeHeader()
-    {
+    static TBl3FileHeader builtinLikeHeader() {
         return {0x6621, 2, 8, 21, 38, "01.01.2024 00:00:00", 3, 0};
     }
-    std::vector<TExchange> exchangesOf(TExchange::Kind kind) const
-    {
+    std::vector<TExchange> exchangesOf(TExchange::Kind kind) const {
         std::vector<TExchange> out;
         for (const auto& e : logger.log)
             if (e.kind == kind) out.push_back(e);

@@ -6,15 +6,14 @@
 
 namespace {
 
-std::string bytes(std::initializer_list<int> b)
-{
+std::string bytes(std::initializer_list<int> b) {
     std::string s;
-    for (int v : b) s += static_cast<char>(v);
+    for (int v : b)
+        s += static_cast<char>(v);
     return s;
 }
 
-TEST_F(SessionTest, WakesTheLineWithTwoNullFramesHundredMillisecondsApart)
-{
+TEST_F(SessionTest, WakesTheLineWithTwoNullFramesHundredMillisecondsApart) {
     logger.id.inBootloader = true;
     settings.bInfoOnly = true;
     run();
@@ -27,8 +26,7 @@ TEST_F(SessionTest, WakesTheLineWithTwoNullFramesHundredMillisecondsApart)
     EXPECT_EQ(clock.sleeps[1], 100);
 }
 
-TEST_F(SessionTest, IdentifyAndSwitchFramesCarryTheirExactBytes)
-{
+TEST_F(SessionTest, IdentifyAndSwitchFramesCarryTheirExactBytes) {
     settings.bInfoOnly = true;
     run();
     const auto frames = logger.log;
@@ -38,8 +36,7 @@ TEST_F(SessionTest, IdentifyAndSwitchFramesCarryTheirExactBytes)
     EXPECT_EQ(frames[4].written, bytes({0x81, 0, 0, 0, 0, 0, 0, 0xAA}));
 }
 
-TEST_F(SessionTest, PortThatCannotBeOpenedGivesOneAbortAndWritesNothing)
-{
+TEST_F(SessionTest, PortThatCannotBeOpenedGivesOneAbortAndWritesNothing) {
     run(TScriptedLogger::failingOpener());
     ASSERT_EQ(rec.snapshot().size(), 1u);
     EXPECT_EQ(final(), (TNotification{cNT_ABORT, cEX_PORT_NOT_READY}));
@@ -48,8 +45,7 @@ TEST_F(SessionTest, PortThatCannotBeOpenedGivesOneAbortAndWritesNothing)
 
 // A silent logger: five identify attempts, each a full read time-out, four
 // pauses between them, then the communication error that restarts.
-TEST_F(SessionTest, SilentLoggerCostsFiveAttemptsThenRepeatComm)
-{
+TEST_F(SessionTest, SilentLoggerCostsFiveAttemptsThenRepeatComm) {
     logger.fault = [](TExchange& e) { e.answer.clear(); };
     run();
     EXPECT_EQ(exchangesOf(TExchange::identify).size(), 5u);
@@ -63,9 +59,9 @@ TEST_F(SessionTest, SilentLoggerCostsFiveAttemptsThenRepeatComm)
 
 struct FrameFaultCase {
     const char* name;
-    int badFrames;        // identify answers spoiled before good ones
-    bool statusBit5;      // the spoiled answers also carry "not ready"
-    bool crcOk;           // spoiled answers keep a right CRC
+    int badFrames;   // identify answers spoiled before good ones
+    bool statusBit5; // the spoiled answers also carry "not ready"
+    bool crcOk;      // spoiled answers keep a right CRC
     std::uint32_t finalKind;
     std::int32_t finalValue;
     std::size_t identifies; // identify frames sent in the first pass before the outcome
@@ -73,8 +69,7 @@ struct FrameFaultCase {
 
 class FrameFaults : public SessionTest, public ::testing::WithParamInterface<FrameFaultCase> {};
 
-TEST_P(FrameFaults, RetryOrStop)
-{
+TEST_P(FrameFaults, RetryOrStop) {
     const auto c = GetParam();
     settings.bInfoOnly = true;
     logger.id.inBootloader = true;
@@ -84,8 +79,10 @@ TEST_P(FrameFaults, RetryOrStop)
         ++spoiled;
         auto* b = reinterpret_cast<std::uint8_t*>(e.answer.data());
         if (c.statusBit5) b[0] |= 0x20;
-        if (c.crcOk) b[7] = CRC8(b, 7);
-        else b[7] ^= 0x01;
+        if (c.crcOk)
+            b[7] = CRC8(b, 7);
+        else
+            b[7] ^= 0x01;
     };
     run();
     EXPECT_EQ(final(), (TNotification{c.finalKind, c.finalValue})) << c.name;
@@ -95,12 +92,13 @@ TEST_P(FrameFaults, RetryOrStop)
 
 INSTANTIATE_TEST_SUITE_P(
     Frames, FrameFaults,
-    ::testing::Values(
-        FrameFaultCase{"bad CRC four times then good", 4, false, false, cNT_ABORT, cEX_INFO_ONLY, 5},
-        FrameFaultCase{"bad CRC five times", 5, false, false, cNT_REPEAT_COMM, 0, 5},
-        FrameFaultCase{"bad CRC with bit 5 is retried", 2, true, false, cNT_ABORT, cEX_INFO_ONLY, 3},
-        FrameFaultCase{"good CRC with bit 5 stops at once", 1, true, true, cNT_ABORT,
-                       cEX_LOGGER_NOT_READY, 1}),
+    ::testing::Values(FrameFaultCase{"bad CRC four times then good", 4, false, false, cNT_ABORT,
+                                     cEX_INFO_ONLY, 5},
+                      FrameFaultCase{"bad CRC five times", 5, false, false, cNT_REPEAT_COMM, 0, 5},
+                      FrameFaultCase{"bad CRC with bit 5 is retried", 2, true, false, cNT_ABORT,
+                                     cEX_INFO_ONLY, 3},
+                      FrameFaultCase{"good CRC with bit 5 stops at once", 1, true, true, cNT_ABORT,
+                                     cEX_LOGGER_NOT_READY, 1}),
     [](const auto& info) {
         std::string n = info.param.name;
         for (auto& ch : n)
@@ -108,8 +106,7 @@ INSTANTIATE_TEST_SUITE_P(
         return n;
     });
 
-TEST_F(SessionTest, ShortAnswerFrameIsRetried)
-{
+TEST_F(SessionTest, ShortAnswerFrameIsRetried) {
     settings.bInfoOnly = true;
     logger.id.inBootloader = true;
     int n = 0;
@@ -121,8 +118,7 @@ TEST_F(SessionTest, ShortAnswerFrameIsRetried)
     EXPECT_EQ(exchangesOf(TExchange::identify).size(), 2u);
 }
 
-TEST_F(SessionTest, ShortWriteOfAFrameIsAFailedAttemptButOfARecordAPortError)
-{
+TEST_F(SessionTest, ShortWriteOfAFrameIsAFailedAttemptButOfARecordAPortError) {
     logger.id.inBootloader = true;
     settings.bInfoOnly = true;
     logger.shortWriteAt = 3; // the first identify frame
@@ -147,8 +143,7 @@ struct PortCallCase {
 
 class PortCallFailures : public SessionTest, public ::testing::WithParamInterface<PortCallCase> {};
 
-TEST_P(PortCallFailures, EndTheSessionWithPortIoAndReleaseThePort)
-{
+TEST_P(PortCallFailures, EndTheSessionWithPortIoAndReleaseThePort) {
     logger.*(GetParam().counter) = GetParam().at;
     run();
     EXPECT_EQ(final(), (TNotification{cNT_ABORT, cEX_PORT_IO})) << GetParam().name;
@@ -161,14 +156,15 @@ INSTANTIATE_TEST_SUITE_P(Calls, PortCallFailures,
                                            PortCallCase{"purge", &TScriptedLogger::failPurgeAt, 3},
                                            PortCallCase{"write", &TScriptedLogger::failWriteAt, 2},
                                            PortCallCase{"read", &TScriptedLogger::failReadAt, 1},
-                                           PortCallCase{"record read",
-                                                        &TScriptedLogger::failReadAt, 3}),
-                         [](const auto& info) { return std::string(info.param.name) == "record read"
-                                                           ? std::string("record_read")
-                                                           : std::string(info.param.name); });
+                                           PortCallCase{"record read", &TScriptedLogger::failReadAt,
+                                                        3}),
+                         [](const auto& info) {
+                             return std::string(info.param.name) == "record read"
+                                        ? std::string("record_read")
+                                        : std::string(info.param.name);
+                         });
 
-TEST_F(SessionTest, CancelIsSeenBeforeTheNextAttempt)
-{
+TEST_F(SessionTest, CancelIsSeenBeforeTheNextAttempt) {
     // Cancel while the first identify's read waits: that attempt fails (no
     // answer) and the next one never starts.
     logger.fault = [&](TExchange& e) {
@@ -183,8 +179,7 @@ TEST_F(SessionTest, CancelIsSeenBeforeTheNextAttempt)
     EXPECT_EQ(logger.closes, 1);
 }
 
-TEST_F(SessionTest, CancelBeforeTheStartStopsAtTheFirstFrame)
-{
+TEST_F(SessionTest, CancelBeforeTheStartStopsAtTheFirstFrame) {
     cancel = true;
     run();
     EXPECT_EQ(rec.snapshot(), (std::vector<TNotification>{{cNT_ABORT, cEX_CANCELLED}}));
@@ -192,15 +187,14 @@ TEST_F(SessionTest, CancelBeforeTheStartStopsAtTheFirstFrame)
 }
 
 class ThrowingSession : public TCommThread {
-public:
+  public:
     using TCommThread::TCommThread;
 
-protected:
+  protected:
     void DoSession() override { throw std::bad_alloc(); }
 };
 
-TEST_F(SessionTest, AnUnexpectedExceptionEndsWithReasonZero)
-{
+TEST_F(SessionTest, AnUnexpectedExceptionEndsWithReasonZero) {
     ThrowingSession session(context());
     session.Execute();
     EXPECT_EQ(rec.snapshot().back(), (TNotification{cNT_ABORT, 0}));
@@ -208,8 +202,7 @@ TEST_F(SessionTest, AnUnexpectedExceptionEndsWithReasonZero)
     EXPECT_EQ(logger.closes, 1);
 }
 
-TEST_F(SessionTest, ThreadIsJoinedAfterItsFinalNotification)
-{
+TEST_F(SessionTest, ThreadIsJoinedAfterItsFinalNotification) {
     logger.id.inBootloader = true;
     auto session = CommThreadClass(context());
     session->Start();
@@ -219,8 +212,7 @@ TEST_F(SessionTest, ThreadIsJoinedAfterItsFinalNotification)
     EXPECT_EQ(final().kind, cNT_DONE);
 }
 
-TEST(SessionProgress, NeverZeroOrHundredAndAtMostOnePerPercent)
-{
+TEST(SessionProgress, NeverZeroOrHundredAndAtMostOnePerPercent) {
     TFakeClock clock;
     TScriptedLogger logger(clock, {});
     TNotifyRecorder rec;

@@ -27,8 +27,7 @@ std::string letters(const TTextOutputs& o) {
 
 class NotifyTexts : public ::testing::TestWithParam<TextCase> {};
 
-TEST_P(NotifyTexts, RenderAsTheOperatorSeesThem)
-{
+TEST_P(NotifyTexts, RenderAsTheOperatorSeesThem) {
     const auto c = GetParam();
     TFWCatalog catalog;
     catalog.iSelectedFW = 2;
@@ -46,12 +45,18 @@ TEST_P(NotifyTexts, RenderAsTheOperatorSeesThem)
 INSTANTIATE_TEST_SUITE_P(
     Kinds, NotifyTexts,
     ::testing::Values(
-        TextCase{{cNT_DONE, 0}, "Update Tarvek2 V2.08 succesfully completed.", "RSM", true, false, 100},
+        TextCase{
+            {cNT_DONE, 0}, "Update Tarvek2 V2.08 succesfully completed.", "RSM", true, false, 100},
         TextCase{{cNT_PROGRESS, 37}, "Progress 37%", "R", false, false, 37},
         TextCase{{cNT_PROG_ERROR_LINE, 12}, "Aborted because programming error at line 12 !", "RS"},
         TextCase{{cNT_CONV_ERROR_LINE, 7}, "Aborted because conversion error at line  7 !", "R"},
-        TextCase{{cNT_REPEAT_COMM, 0}, "Repeat update because communication error!", "SR", false,
-                 false, -1, 1500},
+        TextCase{{cNT_REPEAT_COMM, 0},
+                 "Repeat update because communication error!",
+                 "SR",
+                 false,
+                 false,
+                 -1,
+                 1500},
         TextCase{{cNT_CLASS, 0x6621}, "Class 26145 [Tarvekx]", "R"},
         TextCase{{cNT_CLASS, 0xC802}, "Class 51202 [BL3]", "R"},
         TextCase{{cNT_CLASS, 0x1234}, "Class 4660 [?]", "R"},
@@ -68,41 +73,54 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{{cNT_VECTOR_TABLE, 0}, "Vector table is saved.", "R"},
         TextCase{{cNT_VECTOR_TABLE, 1}, "Vector table is programmed.", "R"},
         // Abort reasons: back to idle and a beep first, then the outputs.
-        TextCase{{cNT_ABORT, 10}, "Aborted because serial port \"COM7\" is not ready!", "RSM", true, true},
-        TextCase{{cNT_ABORT, 11}, "Aborted because error when reading/writing to serial port!", "RSM",
-                 true, true},
+        TextCase{{cNT_ABORT, 10},
+                 "Aborted because serial port \"COM7\" is not ready!",
+                 "RSM",
+                 true,
+                 true},
+        TextCase{{cNT_ABORT, 11},
+                 "Aborted because error when reading/writing to serial port!",
+                 "RSM",
+                 true,
+                 true},
         TextCase{{cNT_ABORT, 20}, "Process cancelled!", "RSM", true, true},
-        TextCase{{cNT_ABORT, 40}, "Aborted because no update is available for this logger!", "RSM",
-                 true, true},
+        TextCase{{cNT_ABORT, 40},
+                 "Aborted because no update is available for this logger!",
+                 "RSM",
+                 true,
+                 true},
         TextCase{{cNT_ABORT, 41}, "Aborted because the logger is not ready!", "RSM", true, true},
         TextCase{{cNT_ABORT, 42}, "Aborted because last line is wrong !", "RSM", true, true},
         TextCase{{cNT_ABORT, 43}, "Aborted because conversion error!", "M", true, true},
         TextCase{{cNT_ABORT, 44}, "Repeat because programming error!", "RS", true, true, -1, 0},
         TextCase{{cNT_ABORT, 45}, "Update was not successfull!", "RSM", true, true},
-        TextCase{{cNT_ABORT, 46}, "Aborted because the logger transmitted an invalid answer!", "RSM",
-                 true, true},
-        TextCase{{cNT_ABORT, 47}, "There is no update available or the logger has another update ID!",
-                 "RSM", true, true},
+        TextCase{{cNT_ABORT, 46},
+                 "Aborted because the logger transmitted an invalid answer!",
+                 "RSM",
+                 true,
+                 true},
+        TextCase{{cNT_ABORT, 47},
+                 "There is no update available or the logger has another update ID!",
+                 "RSM",
+                 true,
+                 true},
         TextCase{{cNT_ABORT, 70}, "Only read update info!", "RSM", true, true},
         TextCase{{cNT_ABORT, 0}, "Fatal Exception has occurred!", "RSM", true, true},
         TextCase{{cNT_ABORT, 30}, "Fatal Exception has occurred!", "RSM", true, true}));
 
-TEST(NotifyTextsIgnored, UnknownKindsAndVectorTableValues)
-{
+TEST(NotifyTextsIgnored, UnknownKindsAndVectorTableValues) {
     TFWCatalog catalog;
     EXPECT_FALSE(renderNotification({2, 0}, catalog, "").handled);
     EXPECT_FALSE(renderNotification({cNT_VECTOR_TABLE, 2}, catalog, "").handled);
 }
 
-TEST(NotifyTextsRestart, RepeatCommKeepsCancelReason44DoesNot)
-{
+TEST(NotifyTextsRestart, RepeatCommKeepsCancelReason44DoesNot) {
     TFWCatalog catalog;
     EXPECT_TRUE(renderNotification({cNT_REPEAT_COMM, 0}, catalog, "").restartKeepsCancel);
     EXPECT_FALSE(renderNotification({cNT_ABORT, cEX_PROG_REPEAT}, catalog, "").restartKeepsCancel);
 }
 
-TEST(ReportLine, TimeStampArrowText)
-{
+TEST(ReportLine, TimeStampArrowText) {
     std::tm t{};
     t.tm_hour = 14;
     t.tm_min = 5;

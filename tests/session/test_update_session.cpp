@@ -7,16 +7,14 @@
 
 namespace {
 
-std::vector<TNotification> withoutProgress(const std::vector<TNotification>& all)
-{
+std::vector<TNotification> withoutProgress(const std::vector<TNotification>& all) {
     std::vector<TNotification> out;
     for (const auto& n : all)
         if (n.kind != cNT_PROGRESS) out.push_back(n);
     return out;
 }
 
-std::vector<std::uint16_t> blocksOfSlot(const TFWCatalog& catalog, int slot)
-{
+std::vector<std::uint16_t> blocksOfSlot(const TFWCatalog& catalog, int slot) {
     std::vector<std::uint16_t> blocks;
     TRecordConverter conv;
     const int last = catalog.getFWLastLine(slot);
@@ -30,15 +28,14 @@ std::vector<std::uint16_t> blocksOfSlot(const TFWCatalog& catalog, int slot)
     return blocks;
 }
 
-TEST_F(SessionTest, FullUpdateFromTheApplication)
-{
+TEST_F(SessionTest, FullUpdateFromTheApplication) {
     run();
     const std::vector<TNotification> expected = {
-        {cNT_CLASS, 0x6621},       {cNT_VERSION, 0x0207},  {cNT_CLASS, 0xC802},
-        {cNT_VERSION, 0x0300},     {cNT_PLATFORM, 21},     {cNT_PRINT, 38},
-        {cNT_INFO, 0x0102},        {cNT_UPDATE_CLASS, 0x6621}, {cNT_UPDATE_INFO, 0xFFFE},
-        {cNT_CHECK_IMAGE, 1},      {cNT_UPDATE_IMAGE, 0},  {cNT_VECTOR_TABLE, 0},
-        {cNT_VECTOR_TABLE, 1},     {cNT_CLASS, 0x6621},    {cNT_DONE, 0},
+        {cNT_CLASS, 0x6621},   {cNT_VERSION, 0x0207},      {cNT_CLASS, 0xC802},
+        {cNT_VERSION, 0x0300}, {cNT_PLATFORM, 21},         {cNT_PRINT, 38},
+        {cNT_INFO, 0x0102},    {cNT_UPDATE_CLASS, 0x6621}, {cNT_UPDATE_INFO, 0xFFFE},
+        {cNT_CHECK_IMAGE, 1},  {cNT_UPDATE_IMAGE, 0},      {cNT_VECTOR_TABLE, 0},
+        {cNT_VECTOR_TABLE, 1}, {cNT_CLASS, 0x6621},        {cNT_DONE, 0},
     };
     EXPECT_EQ(withoutProgress(rec.snapshot()), expected);
     EXPECT_EQ(catalog.iSelectedFW, 1);
@@ -62,8 +59,7 @@ TEST_F(SessionTest, FullUpdateFromTheApplication)
     EXPECT_EQ(logger.closes, 1);
 }
 
-TEST_F(SessionTest, LoggerAlreadyInItsBootloaderIsNotSwitched)
-{
+TEST_F(SessionTest, LoggerAlreadyInItsBootloaderIsNotSwitched) {
     logger.id.inBootloader = true;
     logger.id.print = 47;
     run();
@@ -88,8 +84,7 @@ struct IdentifyCase {
 
 class Identify : public SessionTest, public ::testing::WithParamInterface<IdentifyCase> {};
 
-TEST_P(Identify, FamilyCheckAndSwitch)
-{
+TEST_P(Identify, FamilyCheckAndSwitch) {
     const auto c = GetParam();
     logger.id.appClass = c.appClass;
     logger.id.staysInApp = c.staysInApp;
@@ -103,11 +98,11 @@ TEST_P(Identify, FamilyCheckAndSwitch)
 
 INSTANTIATE_TEST_SUITE_P(
     Session, Identify,
-    ::testing::Values(IdentifyCase{"other_family_checked", 0x6617, true, false, cEX_NO_UPDATE, 0, 1},
-                      IdentifyCase{"other_family_unchecked", 0x6617, false, false, cEX_INFO_ONLY, 1, 2},
-                      IdentifyCase{"stays_in_application", 0x6621, true, true, cEX_NO_UPDATE, 1, 2},
-                      IdentifyCase{"stays_in_application_unchecked", 0x6617, false, true,
-                                   cEX_NO_UPDATE, 1, 2}),
+    ::testing::Values(
+        IdentifyCase{"other_family_checked", 0x6617, true, false, cEX_NO_UPDATE, 0, 1},
+        IdentifyCase{"other_family_unchecked", 0x6617, false, false, cEX_INFO_ONLY, 1, 2},
+        IdentifyCase{"stays_in_application", 0x6621, true, true, cEX_NO_UPDATE, 1, 2},
+        IdentifyCase{"stays_in_application_unchecked", 0x6617, false, true, cEX_NO_UPDATE, 1, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct IdentityCase {
@@ -121,11 +116,13 @@ struct IdentityCase {
 
 class Identity : public SessionTest, public ::testing::WithParamInterface<IdentityCase> {};
 
-TEST_P(Identity, IsReadAndReported)
-{
+TEST_P(Identity, IsReadAndReported) {
     const auto c = GetParam();
-    logger.id = {.inBootloader = true, .platform = c.platform, .print = c.print,
-                 .updateClass = c.updateClass, .updateInfo = c.updateInfo};
+    logger.id = {.inBootloader = true,
+                 .platform = c.platform,
+                 .print = c.print,
+                 .updateClass = c.updateClass,
+                 .updateInfo = c.updateInfo};
     settings.bInfoOnly = true;
     run();
     EXPECT_EQ(rec.ofKind(cNT_PLATFORM).at(0).value, c.rPlatform) << c.name;
@@ -133,7 +130,8 @@ TEST_P(Identity, IsReadAndReported)
     EXPECT_EQ(rec.ofKind(cNT_UPDATE_CLASS).at(0).value, c.rUpdateClass) << c.name;
     EXPECT_EQ(rec.ofKind(cNT_UPDATE_INFO).at(0).value, c.rUpdateInfo) << c.name;
     const auto bl = exchangesOf(TExchange::blCommand);
-    const bool queried = std::any_of(bl.begin(), bl.end(), [](auto& e) { return e.command == 0x30; });
+    const bool queried =
+        std::any_of(bl.begin(), bl.end(), [](auto& e) { return e.command == 0x30; });
     EXPECT_EQ(queried, c.blockQueried) << c.name;
     if (queried) {
         EXPECT_EQ(bl.at(1).block, c.block) << c.name;
@@ -142,50 +140,52 @@ TEST_P(Identity, IsReadAndReported)
 
 INSTANTIATE_TEST_SUITE_P(
     Session, Identity,
-    ::testing::Values(
-        IdentityCase{"target", 21, 38, 0x6621, 0xFFFE, 21, 38, 0x6621, 0xFFFE, true, 0x0060},
-        IdentityCase{"platform_14_read_as_15", 14, 38, 0x6621, 0xFFFE, 15, 38, 0x6621, 0xFFFE, true,
-                     0x0060},
-        IdentityCase{"unknown_platform_no_block", 23, 38, 0x6621, 0xFFFE, 0xFFFF, 38, 0xFFFF,
-                     0xFFFF, false, 0},
-        IdentityCase{"unknown_print", 21, 41, 0x6621, 0xFFFE, 21, 0xFFFF, 0x6621, 0xFFFE, true,
-                     0x0060},
-        IdentityCase{"unknown_update_class", 21, 38, 0x660D, 0x1234, 21, 38, 0xFFFF, 0x1234, true,
-                     0x0060},
-        IdentityCase{"platform_without_slot0_reads_block_0", 3, 38, 0x6621, 0xFFFE, 3, 38, 0x6621,
-                     0xFFFE, true, 0x0000},
-        IdentityCase{"platform_9_block_0x40", 9, 38, 0xC802, 0x00FF, 9, 38, 0xC802, 0x00FF, true,
-                     0x0040}),
+    ::testing::Values(IdentityCase{"target", 21, 38, 0x6621, 0xFFFE, 21, 38, 0x6621, 0xFFFE, true,
+                                   0x0060},
+                      IdentityCase{"platform_14_read_as_15", 14, 38, 0x6621, 0xFFFE, 15, 38, 0x6621,
+                                   0xFFFE, true, 0x0060},
+                      IdentityCase{"unknown_platform_no_block", 23, 38, 0x6621, 0xFFFE, 0xFFFF, 38,
+                                   0xFFFF, 0xFFFF, false, 0},
+                      IdentityCase{"unknown_print", 21, 41, 0x6621, 0xFFFE, 21, 0xFFFF, 0x6621,
+                                   0xFFFE, true, 0x0060},
+                      IdentityCase{"unknown_update_class", 21, 38, 0x660D, 0x1234, 21, 38, 0xFFFF,
+                                   0x1234, true, 0x0060},
+                      IdentityCase{"platform_without_slot0_reads_block_0", 3, 38, 0x6621, 0xFFFE, 3,
+                                   38, 0x6621, 0xFFFE, true, 0x0000},
+                      IdentityCase{"platform_9_block_0x40", 9, 38, 0xC802, 0x00FF, 9, 38, 0xC802,
+                                   0x00FF, true, 0x0040}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct ChoiceCase {
     const char* name;
-    int selectedBefore;       // 0: a file in slot 0
+    int selectedBefore; // 0: a file in slot 0
     TBl3FileHeader fileHeader;
     std::uint16_t print, updateClass, updateInfo;
     bool checkClass, checkInfo;
-    int chosen;               // -1: cEX_UPID_MISMATCH
+    int chosen; // -1: cEX_UPID_MISMATCH
     std::vector<int> checked;
 };
 
 class Choice : public SessionTest, public ::testing::WithParamInterface<ChoiceCase> {};
 
-TEST_P(Choice, PicksTheFirstFittingSlot)
-{
+TEST_P(Choice, PicksTheFirstFittingSlot) {
     const auto c = GetParam();
     catalog.iSelectedFW = c.selectedBefore;
     if (c.selectedBefore == 0) {
         catalog.FileHeader = c.fileHeader;
         catalog.FileLines = {dataLine(0x0200), ":00000001FF"};
     }
-    logger.id = {.inBootloader = true, .print = c.print, .updateClass = c.updateClass,
+    logger.id = {.inBootloader = true,
+                 .print = c.print,
+                 .updateClass = c.updateClass,
                  .updateInfo = c.updateInfo};
     settings.bCheckClass = c.checkClass;
     settings.bCheckInfo = c.checkInfo;
     settings.bInfoOnly = true;
     run();
     std::vector<int> checked;
-    for (const auto& n : rec.ofKind(cNT_CHECK_IMAGE)) checked.push_back(n.value);
+    for (const auto& n : rec.ofKind(cNT_CHECK_IMAGE))
+        checked.push_back(n.value);
     EXPECT_EQ(checked, c.checked) << c.name;
     EXPECT_EQ(catalog.iSelectedFW, c.chosen) << c.name;
     EXPECT_EQ(final(), (TNotification{cNT_ABORT, c.chosen < 0 ? cEX_UPID_MISMATCH : cEX_INFO_ONLY}))
@@ -202,20 +202,27 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ChoiceCase{"print38", -1, {}, 38, 0x6621, 0xFFFE, true, true, 1, {1}},
         ChoiceCase{"print47_checks_both", -1, {}, 47, 0x6621, 0xFFFE, true, true, 2, {1, 2}},
-        ChoiceCase{"earlier_choice_still_searches_builtins", 2, {}, 38, 0x6621, 0xFFFE, true, true,
-                   1, {1}},
+        ChoiceCase{"earlier_choice_still_searches_builtins",
+                   2,
+                   {},
+                   38,
+                   0x6621,
+                   0xFFFE,
+                   true,
+                   true,
+                   1,
+                   {1}},
         ChoiceCase{"other_update_class", -1, {}, 38, 0x6617, 0xFFFE, true, true, -1, {1, 2}},
         ChoiceCase{"other_update_class_unchecked", -1, {}, 38, 0x6617, 0xFFFE, false, true, 1, {1}},
         ChoiceCase{"info_word_not_fffe", -1, {}, 38, 0x6621, 0x0001, true, true, -1, {1, 2}},
         ChoiceCase{"info_word_unchecked", -1, {}, 38, 0x6621, 0x0001, true, false, 1, {1}},
-        ChoiceCase{"file_only_even_if_builtin_fits", 0, fits47, 38, 0x6621, 0xFFFE, true, true, -1,
-                   {0}},
+        ChoiceCase{
+            "file_only_even_if_builtin_fits", 0, fits47, 38, 0x6621, 0xFFFE, true, true, -1, {0}},
         ChoiceCase{"file_fits", 0, fits38, 38, 0x6621, 0xFFFE, true, true, 0, {0}},
         ChoiceCase{"file_for_bootloader_2", 0, bl2_38, 38, 0x6621, 0xFFFE, true, true, -1, {0}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SessionTest, ReadInfoOnlyWritesNothing)
-{
+TEST_F(SessionTest, ReadInfoOnlyWritesNothing) {
     settings.bInfoOnly = true;
     run();
     EXPECT_EQ(final(), (TNotification{cNT_ABORT, cEX_INFO_ONLY}));
@@ -231,13 +238,12 @@ struct ImageCase {
     std::vector<std::string> lines;
     std::vector<TNotification> tail; // last notifications, final included
     std::size_t recordsWritten;
-    bool begun;                      // 0x31 sent
+    bool begun; // 0x31 sent
 };
 
 class ImageFaults : public SessionTest, public ::testing::WithParamInterface<ImageCase> {};
 
-TEST_P(ImageFaults, AreFoundBeforeAnythingIsWritten)
-{
+TEST_P(ImageFaults, AreFoundBeforeAnythingIsWritten) {
     const auto c = GetParam();
     logger.id.inBootloader = true;
     useFile(c.lines);
@@ -255,8 +261,7 @@ const std::string kEnd = ":00000001FF";
 const std::string kA = SessionTest::dataLine(0x0200);
 const std::string kB = SessionTest::dataLine(0x0201);
 
-std::string lowerCasedAddress()
-{
+std::string lowerCasedAddress() {
     std::string line = SessionTest::dataLine(0x02AB);
     line[5] = 'a';
     line[6] = 'b';
@@ -270,7 +275,8 @@ INSTANTIATE_TEST_SUITE_P(
         ImageCase{"only_the_end_line", {kEnd}, {{cNT_ABORT, cEX_LAST_LINE}}, 0, false},
         ImageCase{"no_end_line", {kA, kB}, {{cNT_ABORT, cEX_LAST_LINE}}, 0, false},
         ImageCase{"blank_line_after_end", {kA, kEnd, ""}, {{cNT_ABORT, cEX_LAST_LINE}}, 0, false},
-        ImageCase{"lower_case_end_line", {kA, ":00000001ff"}, {{cNT_ABORT, cEX_LAST_LINE}}, 0, false},
+        ImageCase{
+            "lower_case_end_line", {kA, ":00000001ff"}, {{cNT_ABORT, cEX_LAST_LINE}}, 0, false},
         ImageCase{"bad_line_in_the_middle",
                   {kA, kB, "", kA, kEnd},
                   {{cNT_CONV_ERROR_LINE, 2}, {cNT_ABORT, cEX_CONVERSION}},
@@ -283,23 +289,23 @@ INSTANTIATE_TEST_SUITE_P(
                   false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SessionTest, ShortAndOtherTypeRecordsAreCountedButNotSent)
-{
+TEST_F(SessionTest, ShortAndOtherTypeRecordsAreCountedButNotSent) {
     logger.id.inBootloader = true;
     const std::string shortRecord = TScriptedLogger::record(0x0300, 0x00, {1, 2, 3});
-    const std::string otherType = TScriptedLogger::record(0x0301, 0x02, std::vector<std::uint8_t>(64, 7));
+    const std::string otherType =
+        TScriptedLogger::record(0x0301, 0x02, std::vector<std::uint8_t>(64, 7));
     useFile({kA, shortRecord, otherType, kB, kEnd});
     run();
     EXPECT_EQ(final(), (TNotification{cNT_DONE, 0}));
     EXPECT_EQ(logger.writtenBlocks, (std::vector<std::uint16_t>{0x0200, 0x0201}));
     EXPECT_TRUE(rec.ofKind(cNT_VECTOR_TABLE).empty());
     // i * 99 / 4 for i = 1, 2, 3: progress moves over the lines not sent too.
-    EXPECT_EQ(rec.ofKind(cNT_PROGRESS),
-              (std::vector<TNotification>{{cNT_PROGRESS, 24}, {cNT_PROGRESS, 49}, {cNT_PROGRESS, 74}}));
+    EXPECT_EQ(
+        rec.ofKind(cNT_PROGRESS),
+        (std::vector<TNotification>{{cNT_PROGRESS, 24}, {cNT_PROGRESS, 49}, {cNT_PROGRESS, 74}}));
 }
 
-TEST_F(SessionTest, VectorTableIsHeldBackAndWrittenLastTheLaterOneWinning)
-{
+TEST_F(SessionTest, VectorTableIsHeldBackAndWrittenLastTheLaterOneWinning) {
     logger.id.inBootloader = true;
     const std::string vt1 = dataLine(0x03DF, 0x01), vt2 = dataLine(0x03DF, 0x02);
     useFile({kA, vt1, kB, vt2, kEnd});
@@ -309,15 +315,14 @@ TEST_F(SessionTest, VectorTableIsHeldBackAndWrittenLastTheLaterOneWinning)
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[2].written, vt2);
     EXPECT_EQ(rec.ofKind(cNT_VECTOR_TABLE),
-              (std::vector<TNotification>{{cNT_VECTOR_TABLE, 0}, {cNT_VECTOR_TABLE, 0},
-                                          {cNT_VECTOR_TABLE, 1}}));
+              (std::vector<TNotification>{
+                  {cNT_VECTOR_TABLE, 0}, {cNT_VECTOR_TABLE, 0}, {cNT_VECTOR_TABLE, 1}}));
 }
 
 // The session writes the records its check converted, in one pass over the
 // lines: a file slot that changes once writing has begun (here at the begin
 // record) does not change what reaches the logger.
-TEST_F(SessionTest, WritesTheRecordsItChecked)
-{
+TEST_F(SessionTest, WritesTheRecordsItChecked) {
     logger.id.inBootloader = true;
     const std::string vt = dataLine(0x03DF);
     useFile({kA, vt, kB, kEnd});
@@ -328,7 +333,8 @@ TEST_F(SessionTest, WritesTheRecordsItChecked)
     run();
     EXPECT_EQ(final(), (TNotification{cNT_DONE, 0}));
     std::vector<std::string> written;
-    for (const auto& e : exchangesOf(TExchange::dataRecord)) written.push_back(e.written);
+    for (const auto& e : exchangesOf(TExchange::dataRecord))
+        written.push_back(e.written);
     EXPECT_EQ(written, (std::vector<std::string>{kA, kB, vt}));
 }
 
@@ -342,8 +348,7 @@ struct EchoCase {
 
 class EchoFaults : public SessionTest, public ::testing::WithParamInterface<EchoCase> {};
 
-TEST_P(EchoFaults, EndTheSessionWithTheRightLine)
-{
+TEST_P(EchoFaults, EndTheSessionWithTheRightLine) {
     const auto c = GetParam();
     logger.id.inBootloader = true;
     useFile({kA, dataLine(0x03DF), kB, kEnd});
@@ -362,7 +367,9 @@ TEST_P(EchoFaults, EndTheSessionWithTheRightLine)
             e.answer[pos] = static_cast<char>(std::tolower(e.answer[pos]));
             break;
         }
-        case EchoCase::silence: e.answer.clear(); break;
+        case EchoCase::silence:
+            e.answer.clear();
+            break;
         }
     };
     run();
@@ -373,19 +380,28 @@ TEST_P(EchoFaults, EndTheSessionWithTheRightLine)
 INSTANTIATE_TEST_SUITE_P(
     Session, EchoFaults,
     ::testing::Values(
-        EchoCase{"data_record", 0x0201, EchoCase::otherDigits, false,
+        EchoCase{"data_record",
+                 0x0201,
+                 EchoCase::otherDigits,
+                 false,
                  {{cNT_PROG_ERROR_LINE, 2}, {cNT_ABORT, cEX_PROG_REPEAT}}},
-        EchoCase{"vector_table_gives_one_past_last", 0x03DF, EchoCase::otherDigits, false,
+        EchoCase{"vector_table_gives_one_past_last",
+                 0x03DF,
+                 EchoCase::otherDigits,
+                 false,
                  {{cNT_VECTOR_TABLE, 1}, {cNT_PROG_ERROR_LINE, 3}, {cNT_ABORT, cEX_PROG_REPEAT}}},
         // A lower-case hex digit is not a valid answer: the record is sent again.
-        EchoCase{"lower_case_echo_is_retried", 0x0201, EchoCase::lowerCase, false,
+        EchoCase{"lower_case_echo_is_retried",
+                 0x0201,
+                 EchoCase::lowerCase,
+                 false,
                  {{cNT_CLASS, 0x6621}, {cNT_DONE, 0}}},
-        EchoCase{"lower_case_echo_always", 0x0201, EchoCase::lowerCase, true, {{cNT_REPEAT_COMM, 0}}},
+        EchoCase{
+            "lower_case_echo_always", 0x0201, EchoCase::lowerCase, true, {{cNT_REPEAT_COMM, 0}}},
         EchoCase{"echo_never_comes", 0x0201, EchoCase::silence, true, {{cNT_REPEAT_COMM, 0}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SessionTest, RestartedLoggerWithAnotherClassFailsTheUpdate)
-{
+TEST_F(SessionTest, RestartedLoggerWithAnotherClassFailsTheUpdate) {
     logger.id.inBootloader = true;
     logger.id.classAfterRestart = 0xC802;
     useFile({kA, kEnd});
@@ -404,17 +420,24 @@ struct AnswerCase {
 
 class InvalidAnswers : public SessionTest, public ::testing::WithParamInterface<AnswerCase> {};
 
-TEST_P(InvalidAnswers, OfTheIdentityQueries)
-{
+TEST_P(InvalidAnswers, OfTheIdentityQueries) {
     const auto c = GetParam();
     logger.id.inBootloader = true;
     logger.fault = [&](TExchange& e) {
         if (e.kind != TExchange::blCommand || e.command != c.command) return;
         switch (c.spoil) {
-        case 0: e.answer[e.answer.size() - 1] ^= 0x01; break;
-        case 1: e.answer[5] = 'G'; break;
-        case 2: e.answer.clear(); break;
-        case 3: e.answer.resize(e.answer.size() - 2); break;
+        case 0:
+            e.answer[e.answer.size() - 1] ^= 0x01;
+            break;
+        case 1:
+            e.answer[5] = 'G';
+            break;
+        case 2:
+            e.answer.clear();
+            break;
+        case 3:
+            e.answer.resize(e.answer.size() - 2);
+            break;
         }
     };
     run();
@@ -434,8 +457,7 @@ INSTANTIATE_TEST_SUITE_P(
                       AnswerCase{"block_too_short", 0x30, 3, cEX_INVALID_ANSWER}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(SessionTest, NoAnswerToBeginIsACommunicationError)
-{
+TEST_F(SessionTest, NoAnswerToBeginIsACommunicationError) {
     logger.id.inBootloader = true;
     logger.fault = [](TExchange& e) {
         if (e.kind == TExchange::blCommand && e.command == 0x31) e.answer.clear();

@@ -10,9 +10,8 @@
 #include <vector>
 
 class TFakeClock final : public IClock {
-public:
-    void sleepMs(int ms) override
-    {
+  public:
+    void sleepMs(int ms) override {
         sleeps.push_back(ms);
         now += ms;
     }

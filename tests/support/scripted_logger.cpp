@@ -3,19 +3,17 @@
 namespace {
 
 class TScriptedPort final : public IPort {
-public:
+  public:
     explicit TScriptedPort(TScriptedLogger& logger) : L(logger) {}
     ~TScriptedPort() override { close(); }
 
     bool clearError() override { return ++L.clears != L.failClearAt; }
-    bool purge() override
-    {
+    bool purge() override {
         if (++L.purges == L.failPurgeAt) return false;
         L.pending.clear();
         return true;
     }
-    bool write(const std::uint8_t* data, std::size_t n, std::size_t& written) override
-    {
+    bool write(const std::uint8_t* data, std::size_t n, std::size_t& written) override {
         ++L.writes;
         if (L.writes == L.failWriteAt) return false;
         written = L.writes == L.shortWriteAt ? n / 2 : n;
@@ -23,17 +21,16 @@ public:
         L.handleWrite(std::string(reinterpret_cast<const char*>(data), written));
         return true;
     }
-    bool read(std::uint8_t* data, std::size_t n, std::size_t& got) override
-    {
+    bool read(std::uint8_t* data, std::size_t n, std::size_t& got) override {
         if (++L.reads == L.failReadAt) return false;
         got = std::min(n, L.pending.size());
-        for (std::size_t i = 0; i < got; ++i) data[i] = static_cast<std::uint8_t>(L.pending[i]);
+        for (std::size_t i = 0; i < got; ++i)
+            data[i] = static_cast<std::uint8_t>(L.pending[i]);
         L.pending.erase(0, got);
         L.clock.advance(got < n ? readTimeoutMs(n) : static_cast<std::int64_t>(n));
         return true;
     }
-    void close() override
-    {
+    void close() override {
         if (!closed) {
             closed = true;
             L.open = false;
@@ -41,15 +38,14 @@ public:
         }
     }
 
-private:
+  private:
     TScriptedLogger& L;
     bool closed = false;
 };
 
 } // namespace
 
-TPortOpener TScriptedLogger::opener()
-{
+TPortOpener TScriptedLogger::opener() {
     return [this](const std::string&, int, TPortProblem&) -> TPortHandle {
         ++opens;
         open = true;
@@ -57,8 +53,7 @@ TPortOpener TScriptedLogger::opener()
     };
 }
 
-TPortOpener TScriptedLogger::failingOpener()
-{
+TPortOpener TScriptedLogger::failingOpener() {
     return [](const std::string& sPort, int, TPortProblem& problem) -> TPortHandle {
         problem.cause = TPortCause::missing;
         problem.step = TPortStep::open;
@@ -68,8 +63,7 @@ TPortOpener TScriptedLogger::failingOpener()
     };
 }
 
-std::string TScriptedLogger::frame(std::uint8_t status, std::uint16_t cls, std::uint16_t version)
-{
+std::string TScriptedLogger::frame(std::uint8_t status, std::uint16_t cls, std::uint16_t version) {
     std::uint8_t b[8] = {status,
                          0,
                          static_cast<std::uint8_t>(cls >> 8),
@@ -83,25 +77,28 @@ std::string TScriptedLogger::frame(std::uint8_t status, std::uint16_t cls, std::
 }
 
 std::string TScriptedLogger::record(std::uint16_t block, std::uint8_t type,
-                                    const std::vector<std::uint8_t>& data)
-{
+                                    const std::vector<std::uint8_t>& data) {
     return makeRecord(block, type, data);
 }
 
-void TScriptedLogger::handleWrite(const std::string& bytes)
-{
+void TScriptedLogger::handleWrite(const std::string& bytes) {
     TExchange ex;
     ex.written = bytes;
     if (bytes.size() == 8 && bytes[0] != ':') {
         const auto* b = reinterpret_cast<const std::uint8_t*>(bytes.data());
         ex.command = b[0];
-        if (bytes == std::string(8, '\0')) ex.kind = TExchange::nullFrame;
-        else if (CRC8(b, 7) != b[7]) ex.kind = TExchange::garbage;
+        if (bytes == std::string(8, '\0'))
+            ex.kind = TExchange::nullFrame;
+        else if (CRC8(b, 7) != b[7])
+            ex.kind = TExchange::garbage;
         else if (b[0] == 0x81) {
             ex.kind = TExchange::identify;
-            if (restarted) ex.answer = frame(0, id.classAfterRestart, id.appVersion);
-            else if (inBootloader()) ex.answer = frame(0, 0xC802, id.blVersion);
-            else ex.answer = frame(0, id.appClass, id.appVersion);
+            if (restarted)
+                ex.answer = frame(0, id.classAfterRestart, id.appVersion);
+            else if (inBootloader())
+                ex.answer = frame(0, 0xC802, id.blVersion);
+            else
+                ex.answer = frame(0, id.appClass, id.appVersion);
         } else if (b[0] == 0x82) {
             ex.kind = TExchange::switchFrame;
             if (!id.staysInApp) switched = true;
@@ -119,13 +116,12 @@ void TScriptedLogger::handleWrite(const std::string& bytes)
             ex.block = conv.address();
             switch (ex.command) {
             case 0x20:
-                ex.answer = record(0, 0x05,
-                                   {static_cast<std::uint8_t>(id.platform >> 8),
-                                    static_cast<std::uint8_t>(id.platform),
-                                    static_cast<std::uint8_t>(id.print >> 8),
-                                    static_cast<std::uint8_t>(id.print),
-                                    static_cast<std::uint8_t>(id.info >> 8),
-                                    static_cast<std::uint8_t>(id.info)});
+                ex.answer = record(
+                    0, 0x05,
+                    {static_cast<std::uint8_t>(id.platform >> 8),
+                     static_cast<std::uint8_t>(id.platform),
+                     static_cast<std::uint8_t>(id.print >> 8), static_cast<std::uint8_t>(id.print),
+                     static_cast<std::uint8_t>(id.info >> 8), static_cast<std::uint8_t>(id.info)});
                 break;
             case 0x30: {
                 std::vector<std::uint8_t> block(64, 0x5A);
@@ -136,11 +132,14 @@ void TScriptedLogger::handleWrite(const std::string& bytes)
                 ex.answer = record(ex.block, 0x05, block);
                 break;
             }
-            case 0x31: ex.answer = record(0, 0x05, {0x00}); break;
+            case 0x31:
+                ex.answer = record(0, 0x05, {0x00});
+                break;
             case 0x33:
                 restarted = true;
                 break;
-            default: break;
+            default:
+                break;
             }
         } else {
             ex.kind = TExchange::dataRecord;

@@ -33,15 +33,15 @@ struct TLoggerIdentity {
 struct TExchange {
     enum Kind { nullFrame, identify, switchFrame, otherFrame, blCommand, dataRecord, garbage };
     Kind kind = garbage;
-    std::string written;    // the bytes written, as text
-    std::string answer;     // what the logger sends back (a test may change it)
-    std::uint8_t command = 0;     // frame command or bootloader command byte
-    std::uint16_t block = 0;      // record block address
-    int recordIndex = -1;         // for data records: 0, 1, ... in order of arrival
+    std::string written;      // the bytes written, as text
+    std::string answer;       // what the logger sends back (a test may change it)
+    std::uint8_t command = 0; // frame command or bootloader command byte
+    std::uint16_t block = 0;  // record block address
+    int recordIndex = -1;     // for data records: 0, 1, ... in order of arrival
 };
 
 class TScriptedLogger {
-public:
+  public:
     explicit TScriptedLogger(TFakeClock& clock, TLoggerIdentity id = {}) : clock(clock), id(id) {}
 
     // Called with every exchange before its answer is queued; may change
