@@ -29,21 +29,9 @@ say() { printf '\n== release: %s (%ds)\n' "$*" "$((SECONDS - START))"; }
 
 # --- packages -------------------------------------------------------------------
 say "packages"
-bash scripts/setup.sh
-# dpkg-shlibdeps (dpkg-dev, file) for the package's dependencies, makensis
-# for the installers, the mingw-w64 compilers for the Windows programs.
-RELEASE_PACKAGES=(dpkg-dev file gzip nsis g++-mingw-w64-x86-64 g++-mingw-w64-i686)
-missing=()
-for p in "${RELEASE_PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
+install_packages base release
 
 if [ -d .git ] || [ -f .git ]; then
   if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then

@@ -36,24 +36,9 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # --- packages -----------------------------------------------------------------
 step "packages"
-bash scripts/setup.sh
-# Wine runs the installers: an NSIS installer is a 32-bit program whatever it
-# installs, so the 32-bit loader (wine32:i386) is needed too.
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $SUDO dpkg --add-architecture i386
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q
-fi
-TEST_PACKAGES=(lintian desktop-file-utils binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-  wine wine64 wine32:i386)
-missing=()
-for p in "${TEST_PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
+install_packages base release
 
 # --- build --------------------------------------------------------------------
 step "build every artefact (scripts/release.sh)"

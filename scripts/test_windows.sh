@@ -28,23 +28,9 @@ pass() {
 
 # --- packages -----------------------------------------------------------------
 step "packages"
-bash scripts/setup.sh
-WIN_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine wine32:i386 xvfb)
-missing=()
-for p in "${WIN_PACKAGES[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-  SUDO=""
-  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
-  export DEBIAN_FRONTEND=noninteractive
-  # wine32 is an i386 package: the architecture is added first.
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
-  fi
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 update -q
-  $SUDO apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
-fi
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
+install_packages base windows
 
 # --- builds -------------------------------------------------------------------
 # No optimisation and no debug information: the quickest build, and the
