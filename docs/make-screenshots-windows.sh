@@ -21,33 +21,31 @@ sim="$root/build/native-for-wine/sim/tarvek2-sim"
 [ -x "$sim" ] || { echo "build $sim first (scripts/test_windows.sh)" >&2; exit 1; }
 
 work="$(mktemp -d /tmp/tarvek2-shots.XXXXXX)"
-pids=()
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=scripts/lib.sh
+source "$root/scripts/lib.sh"
+WORK=$work
+SIM=$sim
+XVFB_PID=""
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  stop_sims
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
-# shellcheck source=scripts/wine_env.sh
-source "$root/scripts/wine_env.sh"
-wine_env_setup "$work/bin"
+# Debian's wine starts its 32-bit loader first, for 64-bit programs too.
+enable_i386_programs
 
-display=":$((130 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-export DISPLAY="$display"
-sleep 1
-
-wineboot -i >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-wineserver -w >/dev/null 2>&1 || true
+start_xvfb 1024x768x24
+if i686-w64-mingw32-objdump -f "$app" 2>/dev/null | grep -q pei-i386; then
+  wine_prefix_new "$work/prefix" win32
+else
+  wine_prefix_new "$work/prefix"
+fi
 # Paced at 115200 baud, so that the picture during the update catches it
 # under way.
-"$sim" --baud 115200 >"$work/sim.out" 2>"$work/sim.err" &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/sim.out" ] && break; sleep 0.1; done
-ln -sfn "$(head -1 "$work/sim.out")" "$WINEPREFIX/dosdevices/com5"
+start_sim sim --baud 115200
+wine_map_com 5 "$SIM_PTY"
 
 mkdir -p "$work/shots"
 cd "$work"

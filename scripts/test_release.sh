@@ -13,32 +13,23 @@
 #     users, and the 64-bit one also for the current user alone): the programs
 #     and the Start-menu entries are there, the installed tarvek2-cli.exe
 #     prints the same version, the uninstaller removes files, entries and
-#     registry keys again.
+#     registry keys again.  The installers are 32-bit programs: Wine's 32-bit
+#     loader must run (enable_i386_programs in scripts/lib.sh).
 # Exits non-zero on any failure.  Needs root (dpkg -i) or sudo.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 STAGE_START=$SECONDS
-FAILURES=0
-PASSES=0
-SKIPS=()
-step() { printf '\n== %s (%ds)\n' "$*" "$((SECONDS - STAGE_START))"; }
-pass() {
-  printf 'ok: %s\n' "$*"
-  PASSES=$((PASSES + 1))
-}
-fail() {
-  printf 'FAILED: %s\n' "$*" >&2
-  FAILURES=$((FAILURES + 1))
-}
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # --- packages -----------------------------------------------------------------
 step "packages"
-# shellcheck source=scripts/lib.sh
-source scripts/lib.sh
 install_packages base release
+step "32-bit Linux programs (Wine's 32-bit loader)"
+wine_i386_check
 
 # --- build --------------------------------------------------------------------
 step "build every artefact (scripts/release.sh)"
@@ -242,24 +233,8 @@ done
 
 # --- the installers under Wine ---------------------------------------------------------
 step "the Windows installers under Wine (fresh prefix)"
-export WINEPREFIX=$WORK/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-# Debian's wine starts every program through its 32-bit loader once wine32 is
-# installed.  A kernel without 32-bit (IA32) support cannot execute that
-# loader: there the 64-bit loader runs the 64-bit installer and programs, and
-# the 32-bit installer cannot be run at all.
-WINE=wine
-RUN32=1
-if ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
-  RUN32=0
-  WINE=/usr/lib/wine/wine64
-  echo "note: this machine executes no 32-bit Linux programs (kernel without IA32 emulation):"
-  echo "      the 64-bit installer runs under $WINE, the 32-bit one cannot run here"
-fi
-$WINE wineboot -i >"$WORK/wineboot.out" 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
+wine_prefix_new "$WORK/prefix"
 DRIVE_C=$WINEPREFIX/drive_c
 # Runs a Windows program under Wine with a time limit, its output into a file,
 # then waits for the prefix's programs to end (an NSIS uninstaller goes on in
@@ -267,11 +242,11 @@ DRIVE_C=$WINEPREFIX/drive_c
 wrun() {
   local out=$1 limit=$2 rc=0
   shift 2
-  timeout --kill-after=5 "$limit" $WINE "$@" >"$out" 2>&1 || rc=$?
+  timeout --kill-after=5 "$limit" wine "$@" >"$out" 2>&1 || rc=$?
   timeout 60 wineserver -w >/dev/null 2>&1 || true
   return "$rc"
 }
-reg_has() { $WINE reg query "$1" >/dev/null 2>&1; }
+reg_has() { wine reg query "$1" >/dev/null 2>&1; }
 
 # check_installer ARCH MODE: MODE is AllUsers or CurrentUser.
 check_installer() {
@@ -339,18 +314,12 @@ check_installer() {
     fail "$what: after the uninstaller (exit $rc) there is still: $left$(reg_has "$key" && echo " $key")"
   fi
 }
-if [ "$RUN32" -eq 1 ]; then
-  check_installer win32 AllUsers
-else
-  SKIPS+=("the 32-bit installer under Wine (this machine runs no 32-bit programs)")
-  echo "SKIPPED: the 32-bit installer (this machine runs no 32-bit programs)"
-fi
+check_installer win32 AllUsers
 check_installer win64 AllUsers
 check_installer win64 CurrentUser
 wineserver -k >/dev/null 2>&1 || true
 
 step "done"
 echo "release stage: $((SECONDS - STAGE_START)) s"
-echo "release: $PASSES passed, $FAILURES failed, ${#SKIPS[@]} skipped"
-for skip in "${SKIPS[@]}"; do echo "skipped: $skip"; done
+echo "release: $PASSES passed, $FAILURES failed"
 [ "$FAILURES" -eq 0 ]

@@ -1,36 +1,28 @@
 #!/usr/bin/env bash
 # Windows stage: builds the Windows programs with mingw-w64 (64-bit in
 # build/win64, 32-bit in build/win32), runs the test programs of both under
-# Wine, drives real sessions of the Windows tarvek2-cli over COM ports that
-# Wine maps to Linux pseudo-terminals with the logger simulator (a Linux
+# Wine, drives real sessions of the Windows tarvek2-cli of both over COM ports
+# that Wine maps to Linux pseudo-terminals with the logger simulator (a Linux
 # program) on the other end, and works the desktop program tarvek2-update.exe
-# from outside (scripts/test_windows_gui.sh).  Exits non-zero on any failure.
+# of both from outside (scripts/test_windows_gui.sh).  Exits non-zero on any
+# failure.
 #
-# 32-bit programs need Wine's 32-bit loader (wine32:i386) and a kernel that
-# runs 32-bit Linux programs; where the kernel does not, they are built and
-# linked, and their runs are reported as skipped.
+# 32-bit programs need Wine's 32-bit loader (wine32:i386), an i386 Linux
+# program.  Where the kernel does not run those itself, the stage has QEMU's
+# user-mode emulator run them (enable_i386_programs in scripts/lib.sh); where
+# that cannot be done either, the stage fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 STAGE_START=$SECONDS
-
-step() { printf '\n== %s (%ds)\n' "$*" "$((SECONDS - STAGE_START))"; }
-fail() {
-  printf 'FAILED: %s\n' "$*" >&2
-  FAILURES=$((FAILURES + 1))
-}
-FAILURES=0
-PASSES=0
-pass() {
-  printf 'ok: %s\n' "$*"
-  PASSES=$((PASSES + 1))
-}
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
 
 # --- packages -----------------------------------------------------------------
 step "packages"
-# shellcheck source=scripts/lib.sh
-source scripts/lib.sh
 install_packages base windows
+step "32-bit Linux programs (Wine's 32-bit loader)"
+wine_i386_check
 
 # --- builds -------------------------------------------------------------------
 # No optimisation and no debug information: the quickest build, and the
@@ -45,15 +37,11 @@ cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE= -DTARVEK2_GUI=OFF \
   -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-w64-i686.cmake
 cmake --build build/win32 -j2
 
-# The simulator is the Linux end of the line: a native build of it alone.
 step "build the logger simulator (Linux, build/native-for-wine)"
-NATIVE=build/native-for-wine
-cmake -S . -B "$NATIVE" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_GUI=OFF -DTARVEK2_TESTS=OFF
-cmake --build "$NATIVE" -j2 --target tarvek2-sim tarvek2-write-order
-SIM=$ROOT/$NATIVE/sim/tarvek2-sim
+build_sim_for_wine
 
 WIN64=$ROOT/build/win64
-CLI=$WIN64/src/cli/tarvek2-cli.exe
+WIN32=$ROOT/build/win32
 
 # --- what was built -----------------------------------------------------------
 step "check the built programs"
@@ -84,45 +72,16 @@ done
 
 # --- Wine ---------------------------------------------------------------------
 WORK=$(mktemp -d /tmp/tarvek2-wine.XXXXXX)
-export WINEPREFIX=$WORK/prefix
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
-# shellcheck source=scripts/wine_env.sh
-source scripts/wine_env.sh
-wine_env_setup "$WORK/bin"
-SIM_PIDS=()
 
-# The Wine server takes a simulator's pseudo-terminal as its controlling
-# terminal, so it is stopped before any simulator goes away.
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
-  for pid in "${SIM_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${SIM_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  stop_sims
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
-
-# Runs a Windows program under Wine with a time limit, its output into a
-# file (never into a pipe, which a Wine service started meanwhile could hold
-# open):  wrun OUT SECONDS PROGRAM ARGS...   Now and then Wine fails to start
-# a program at all (exit 1, not a byte of output); only that case is tried
-# once more.
-wrun() {
-  local out=$1 limit=$2 rc
-  shift 2
-  for _ in 1 2; do
-    rc=0
-    timeout --kill-after=5 "$limit" wine "$@" >"$out" 2>&1 || rc=$?
-    if [ -s "$out" ] || [ "$rc" -eq 0 ]; then break; fi
-    echo "$(basename "$1"): Wine did not start it (exit $rc, no output); once more"
-  done
-  return "$rc"
-}
-
-# shellcheck source=scripts/sim_start.sh
-source "$ROOT/scripts/sim_start.sh"
+wrun() { wine_run "$@"; }
 
 step "start the simulators and the Wine prefix"
 start_sim good
@@ -131,13 +90,9 @@ GOOD_PID=$SIM_PID
 start_sim silent --silent
 PTY_SILENT=$SIM_PTY
 echo "COM5 -> $PTY_GOOD (simulator), COM6 -> $PTY_SILENT (silent simulator)"
-
-wineboot -i >/dev/null 2>&1
-# Wine creates its COM devices from this key when its server starts.
-wine reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$PTY_GOOD" /f >/dev/null 2>&1
-wine reg add 'HKLM\Software\Wine\Ports' /v COM6 /d "$PTY_SILENT" /f >/dev/null 2>&1
-wineserver -k >/dev/null 2>&1 || true
-wineserver -w >/dev/null 2>&1 || true
+wine_prefix_new "$WORK/prefix"
+wine_map_com 5 "$PTY_GOOD"
+wine_map_com 6 "$PTY_SILENT"
 # A persistent server and Wine's services, started with their output away
 # from this script's pipes.
 wineserver -p >/dev/null 2>&1
@@ -147,13 +102,18 @@ for com in com5:"$PTY_GOOD" com6:"$PTY_SILENT"; do
   [ "$link" = "${com#*:}" ] || fail "${com%%:*} is not mapped to ${com#*:} (it is '$link')"
 done
 
-# A 64-bit program must really run: its output proves it.
-if wrun "$WORK/images.out" 60 "$CLI" images && grep -q 'Tarvek2' "$WORK/images.out"; then
-  pass "the 64-bit tarvek2-cli runs under Wine"
-else
-  fail "the 64-bit tarvek2-cli does not run under Wine"
-  cat "$WORK/images.out"
-fi
+# The programs must really run: their output proves it.
+for build in "$WIN64" "$WIN32"; do
+  bits=64
+  [ "$build" = "$WIN32" ] && bits=32
+  if wrun "$WORK/images$bits.out" 120 "$build/src/cli/tarvek2-cli.exe" images &&
+    grep -q 'Tarvek2' "$WORK/images$bits.out"; then
+    pass "the $bits-bit tarvek2-cli runs under Wine"
+  else
+    fail "the $bits-bit tarvek2-cli does not run under Wine"
+    cat "$WORK/images$bits.out"
+  fi
+done
 
 # --- the test programs --------------------------------------------------------
 # Each test program runs once, in its build folder (as ctest runs it; the
@@ -167,15 +127,9 @@ run_test_program() {
     wrun "$out" 300 "$exe" --gtest_color=no)
 }
 TEST_PROGRAMS=0
-TEST_EXES=("$WIN64"/tests/*/*_tests.exe)
-if [ "$WINE_RUNS_32BIT" = 1 ]; then
-  TEST_EXES+=("$ROOT"/build/win32/tests/*/*_tests.exe)
-else
-  echo "SKIPPED: the 32-bit test programs: this machine's kernel does not run 32-bit programs"
-fi
-for exe in "${TEST_EXES[@]}"; do
+for exe in "$WIN64"/tests/*/*_tests.exe "$WIN32"/tests/*/*_tests.exe; do
   name=$(basename "$exe" .exe)
-  case $exe in "$ROOT"/build/win32/*) name="$name (32-bit)" ;; esac
+  case $exe in "$WIN32"/*) name="$name (32-bit)" ;; esac
   out=$WORK/$(echo "$name" | tr -d ' ()').log
   TEST_PROGRAMS=$((TEST_PROGRAMS + 1))
   rc=0
@@ -189,51 +143,38 @@ for exe in "${TEST_EXES[@]}"; do
     tr -d '\r' <"$out" | grep -E -A15 '^\[ RUN|FAILED|Failure' | grep -v '^\[       OK' | tail -60
   fi
 done
-[ "$TEST_PROGRAMS" -ge 5 ] || fail "only $TEST_PROGRAMS test programs were built"
+[ "$TEST_PROGRAMS" -ge 10 ] || fail "only $TEST_PROGRAMS test programs were built"
 # The tests that need the simulators' COM ports and the registry must have run.
-if tr -d '\r' <"$WORK/win32_tests.log" | grep -q 'SKIPPED'; then
-  fail "win32_tests skipped tests that this stage sets up"
-fi
+for log in win32_tests win32_tests32-bit; do
+  if tr -d '\r' <"$WORK/$log.log" | grep -q 'SKIPPED'; then
+    fail "$log skipped tests that this stage sets up"
+  fi
+done
 
 # --- sessions of the Windows tarvek2-cli -----------------------------------------
-# The blocks of an image in the order the updater writes them (every full
-# data record in file order, the vector table last), in decimal and
-# comma-separated: worked out by the same image check the session writes from.
-image_blocks() {
-  "$ROOT/$NATIVE/tools/tarvek2-write-order" "$1"
-}
-
-# A list from the simulator's latest record ("blocks" or "lastRunBlocks"):
-# SIGUSR1 makes it write the record without ending.
-sim_record_list() {
-  local name=$1 pid=$2 key=$3 before
-  before=$(grep -c '"blocks"' "$WORK/$name.out" || true)
-  kill -USR1 "$pid"
-  for _ in $(seq 1 50); do
-    [ "$(grep -c '"blocks"' "$WORK/$name.out" || true)" -gt "$before" ] && break
-    sleep 0.1
-  done
-  grep '"blocks"' "$WORK/$name.out" | tail -1 | sed -n "s/.*\"$key\":\[\([^]]*\)\].*/\1/p"
-}
-
 EXPECTED=$(image_blocks firmware/Tarvek2_V2_08_PF21_PR38_BL3_0.txt)
 cd "$WORK" # Windows paths of the programs' files lie on Wine's drive Z:
 
-step "full update over COM5 (Win32 serial backend) against the simulator"
-SECONDS_UPDATE=$SECONDS
-rc=0
-wrun "$WORK/update.out" 300 "$CLI" update --port COM5 || rc=$?
-echo "exit $rc after $((SECONDS - SECONDS_UPDATE)) s: $(tr -d '\r' <"$WORK/update.out" | tail -1)"
-GOT=$(sim_record_list good "$GOOD_PID" blocks)
-if [ "$rc" -eq 0 ] && grep -q 'succesfully completed' "$WORK/update.out" && [ -n "$EXPECTED" ] &&
-  [ "$GOT" = "$EXPECTED" ]; then
-  pass "full update over COM5: exit 0, the simulator got the image's $(echo "$EXPECTED" | tr ',' '\n' | wc -l) records in order, block 0x03DF last"
-else
-  fail "full update over COM5 (exit $rc)"
-  tail -20 "$WORK/update.out"
-  echo "expected blocks: ${EXPECTED:0:200}..."
-  echo "written blocks:  ${GOT:0:200}..."
-fi
+for build in "$WIN64" "$WIN32"; do
+  bits=64
+  [ "$build" = "$WIN32" ] && bits=32
+  step "full update by the $bits-bit tarvek2-cli over COM5 (Win32 serial backend) against the simulator"
+  SECONDS_UPDATE=$SECONDS
+  rc=0
+  wrun "$WORK/update$bits.out" 300 "$build/src/cli/tarvek2-cli.exe" update --port COM5 || rc=$?
+  echo "exit $rc after $((SECONDS - SECONDS_UPDATE)) s: $(tr -d '\r' <"$WORK/update$bits.out" | tail -1)"
+  GOT=$(sim_record_list good "$GOOD_PID" blocks)
+  if [ "$rc" -eq 0 ] && grep -q 'succesfully completed' "$WORK/update$bits.out" &&
+    [ -n "$EXPECTED" ] && [ "$GOT" = "$EXPECTED" ]; then
+    pass "$bits-bit full update over COM5: exit 0, the simulator got the image's $(echo "$EXPECTED" | tr ',' '\n' | wc -l) records in order, block 0x03DF last"
+  else
+    fail "$bits-bit full update over COM5 (exit $rc)"
+    tail -20 "$WORK/update$bits.out"
+    echo "expected blocks: ${EXPECTED:0:200}..."
+    echo "written blocks:  ${GOT:0:200}..."
+  fi
+done
+CLI=$WIN64/src/cli/tarvek2-cli.exe
 
 step "silent logger over COM6: communication error after five attempts"
 rc=0

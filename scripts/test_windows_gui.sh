@@ -15,80 +15,35 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-GUI_START=$SECONDS
 ARCHS=("$@")
 [ "${#ARCHS[@]}" -gt 0 ] || ARCHS=(win64 win32)
 
-FAILURES=0
-PASSES=0
-SKIPS=0
-fail() {
-  printf 'FAILED: %s\n' "$*" >&2
-  FAILURES=$((FAILURES + 1))
-}
-pass() {
-  printf 'ok: %s\n' "$*"
-  PASSES=$((PASSES + 1))
-}
-step() { printf '\n== %s (%ds)\n' "$*" "$((SECONDS - GUI_START))"; }
-
-SIM=$ROOT/build/native-for-wine/sim/tarvek2-sim
-if [ ! -f build/native-for-wine/build.ninja ]; then
-  cmake -S . -B build/native-for-wine -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_GUI=OFF \
-    -DTARVEK2_TESTS=OFF >/dev/null
-fi
-cmake --build build/native-for-wine -j2 --target tarvek2-sim tarvek2-write-order
+STAGE_START=$SECONDS
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
+build_sim_for_wine
+for arch in "${ARCHS[@]}"; do
+  if [ "$arch" = win32 ]; then
+    wine_i386_check
+    break
+  fi
+done
 
 WORK=$(mktemp -d /tmp/tarvek2-wine-gui.XXXXXX)
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-# shellcheck source=scripts/wine_env.sh
-source scripts/wine_env.sh
-wine_env_setup "$WORK/bin"
-SIM_PIDS=()
 XVFB_PID=""
 cleanup() {
   if [ -n "${WINEPREFIX:-}" ]; then wineserver -k >/dev/null 2>&1 || true; fi
-  for pid in "${SIM_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${SIM_PIDS[@]}"; do wait "$pid" 2>/dev/null || true; done
+  stop_sims
   if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   rm -rf "$WORK"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM HUP
 
-# The display: a virtual X server, no window manager.
 step "virtual display"
-for n in $(seq 80 120); do
-  [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-  DISPLAY_NUM=$n
-  break
-done
-Xvfb ":$DISPLAY_NUM" -screen 0 1280x1024x24 -nolisten tcp >"$WORK/xvfb.log" 2>&1 &
-XVFB_PID=$!
-export DISPLAY=":$DISPLAY_NUM"
-for _ in $(seq 1 50); do [ -e "/tmp/.X11-unix/X$DISPLAY_NUM" ] && break; sleep 0.1; done
+start_xvfb
 echo "Xvfb on $DISPLAY"
 
-# shellcheck source=scripts/sim_start.sh
-source "$ROOT/scripts/sim_start.sh"
-
-# The blocks of an image in the order the updater writes them (every full
-# data record in file order, the vector table last), comma-separated.
-image_blocks() {
-  "$ROOT/build/native-for-wine/tools/tarvek2-write-order" "$1"
-}
-# The simulator's record now (SIGUSR1): the list under key.
-sim_record_list() {
-  local name=$1 pid=$2 key=$3 before
-  before=$(grep -c '"blocks"' "$WORK/$name.out" || true)
-  kill -USR1 "$pid"
-  for _ in $(seq 1 50); do
-    [ "$(grep -c '"blocks"' "$WORK/$name.out" || true)" -gt "$before" ] && break
-    sleep 0.1
-  done
-  grep '"blocks"' "$WORK/$name.out" | tail -1 | sed -n "s/.*\"$key\":\[\([^]]*\)\].*/\1/p"
-}
 EXPECTED=$(image_blocks firmware/Tarvek2_V2_08_PF21_PR38_BL3_0.txt)
 
 # An image file for "File": the print-38 image as version 2.09.
@@ -131,28 +86,17 @@ for arch in "${ARCHS[@]}"; do
     fail "$arch: no manifest or version resource in tarvek2-update.exe"
   fi
 
-  # A 32-bit Windows program needs Wine's 32-bit loader, a Linux i386
-  # program: a kernel without 32-bit support cannot run it at all.
-  if [ "$arch" = win32 ] && [ "$WINE_RUNS_32BIT" != 1 ]; then
-    echo "SKIPPED: $arch: this machine's kernel does not run 32-bit programs" \
-      "($(/usr/lib/wine/wine --version 2>&1 | head -1))"
-    SKIPS=$((SKIPS + 1))
-    continue
-  fi
-
   step "$arch: fresh Wine prefix, simulators on COM5 and COM6"
-  export WINEPREFIX=$WORK/prefix-$arch
-  [ "$arch" = win32 ] && export WINEARCH=win32 || unset WINEARCH
-  wineboot -i >/dev/null 2>&1
-  # Without a window manager Wine would wait on every hidden window.
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-  # The new prefix settles (its services end) before the first program.
-  wineserver -w >/dev/null 2>&1 || true
+  if [ "$arch" = win32 ]; then
+    wine_prefix_new "$WORK/prefix-$arch" win32
+  else
+    wine_prefix_new "$WORK/prefix-$arch"
+  fi
   start_sim "good-$arch"
   GOOD_PID=$SIM_PID
-  ln -sfn "$SIM_PTY" "$WINEPREFIX/dosdevices/com5"
+  wine_map_com 5 "$SIM_PTY"
   start_sim "silent-$arch" --silent
-  ln -sfn "$SIM_PTY" "$WINEPREFIX/dosdevices/com6"
+  wine_map_com 6 "$SIM_PTY"
   echo "COM5 -> $(readlink "$WINEPREFIX/dosdevices/com5"), COM6 -> $(readlink "$WINEPREFIX/dosdevices/com6") (silent)"
   cd "$WORK"
 
@@ -195,6 +139,6 @@ for arch in "${ARCHS[@]}"; do
 done
 
 step "done"
-echo "Windows desktop program: $((SECONDS - GUI_START)) s"
-echo "windows gui: $PASSES passed, $FAILURES failed, $SKIPS skipped"
+echo "Windows desktop program: $((SECONDS - STAGE_START)) s"
+echo "windows gui: $PASSES passed, $FAILURES failed"
 [ "$FAILURES" -eq 0 ]
