@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced by every script of the project: the one list of Debian packages the
 # project uses, grouped by what needs them, and the helpers the stages share.
 #
@@ -134,7 +135,7 @@ debian_backports_entry() {
   for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
     [ -f "$f" ] || continue
     # deb [OPTIONS] URI SUITE COMPONENT...
-    sed -n -E "s/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+$codename[[:space:]]+(.*[[:space:]])?main([[:space:]].*)?\$/deb \1\2 $codename-backports main/p" \
+    sed -n -E "s/^[[:space:]]*deb[[:space:]]+(\[[^]]*\][[:space:]]+)?([^[:space:]]+)[[:space:]]+${codename}[[:space:]]+(.*[[:space:]])?main([[:space:]].*)?\$/deb \1\2 $codename-backports main/p" \
       "$f" | head -n 1 | sed 's/^/list\n/' | grep . && return 0
   done
   return 1
