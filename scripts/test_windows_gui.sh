@@ -4,7 +4,8 @@
 # the same architecture) starts tarvek2-update.exe, finds its windows and
 # controls, presses the buttons with window messages and reads what the
 # windows show.  The logger is tarvek2-sim on a pseudo-terminal that the Wine
-# prefix's dosdevices/com5 link turns into COM5; COM6 is a silent logger.
+# prefix's dosdevices/com5 link turns into COM5; COM6 is a silent logger, COM7
+# one that answers at the pace of a 115200 baud line.
 # Xvfb is the display; every architecture gets a fresh Wine prefix.
 #
 #   scripts/test_windows_gui.sh [win64] [win32]     (default: both)
@@ -97,7 +98,12 @@ for arch in "${ARCHS[@]}"; do
   wine_map_com 5 "$SIM_PTY"
   start_sim "silent-$arch" --silent
   wine_map_com 6 "$SIM_PTY"
-  echo "COM5 -> $(readlink "$WINEPREFIX/dosdevices/com5"), COM6 -> $(readlink "$WINEPREFIX/dosdevices/com6") (silent)"
+  # Closing while busy needs an update that outlasts the questions: a logger
+  # answering at the line's pace (about 40 s for a whole update).
+  start_sim "paced-$arch" --baud 115200
+  wine_map_com 7 "$SIM_PTY"
+  echo "COM5 -> $(readlink "$WINEPREFIX/dosdevices/com5"), COM6 -> $(readlink "$WINEPREFIX/dosdevices/com6") (silent)," \
+    "COM7 -> $(readlink "$WINEPREFIX/dosdevices/com7") (paced)"
   cd "$WORK"
 
   step "$arch: in-process tests of the windows (menu, layout, report, port box)"
@@ -126,7 +132,7 @@ for arch in "${ARCHS[@]}"; do
   step "$arch: communication error and restart"
   scenario "$arch" restart
   step "$arch: closing while busy"
-  scenario "$arch" closebusy
+  scenario "$arch" closebusy COM7
   step "$arch: port list and device change"
   scenario "$arch" ports
   step "$arch: internal mode"
