@@ -75,8 +75,16 @@ class TApp {
             check(false, "start " + narrow(cmd));
             return;
         }
-        waitUntil([&] { return (main = findTopWindow(FPi.dwProcessId, cMainClass, nullptr)); },
-                  30000);
+        // Shown, and answering: a window whose thread is still busy (its
+        // first paint on a loaded machine, or under emulation) gives no text
+        // to WM_GETTEXT within the driver's time-out, and the checks would
+        // read empty texts.
+        waitUntil(
+            [&] {
+                main = findTopWindow(FPi.dwProcessId, cMainClass, nullptr);
+                return main && !textOf(main).empty();
+            },
+            60000);
         startupMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                         std::chrono::steady_clock::now() - t0)
                         .count();
