@@ -15,6 +15,7 @@ stages="${TARVEK2_STAGES:-asan tsan fuzz windows release}"
 failed=()
 
 asan() {
+  (source scripts/lib.sh && install_stage asan) &&
   cmake -S . -B build/asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_SANITIZE=ON &&
     cmake --build build/asan &&
     QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \

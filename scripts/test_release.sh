@@ -38,7 +38,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 step "packages"
 # shellcheck source=scripts/lib.sh
 source scripts/lib.sh
-install_packages base release
+install_stage release
 
 # --- build --------------------------------------------------------------------
 step "build every artefact (scripts/release.sh)"

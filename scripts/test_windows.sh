@@ -30,7 +30,7 @@ pass() {
 step "packages"
 # shellcheck source=scripts/lib.sh
 source scripts/lib.sh
-install_packages base windows
+install_stage windows
 
 # --- builds -------------------------------------------------------------------
 # No optimisation and no debug information: the quickest build, and the
