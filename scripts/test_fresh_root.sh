@@ -18,6 +18,8 @@
 #   scripts/test_fresh_root.sh
 #   TARVEK2_FRESH_RUN=1 scripts/test_fresh_root.sh   also scripts/run.sh there
 #       (unattended, no display, unpaced simulator; a Release build: minutes)
+#   TARVEK2_FRESH_CI=1 scripts/test_fresh_root.sh    also the whole .ci/run there
+#       (every other stage; takes long)
 #   TARVEK2_FRESH_KEEP=1 ...                         keep the root (debugging)
 #
 # Needs root (debootstrap, chroot); re-runs itself through sudo otherwise.
@@ -72,6 +74,8 @@ echo "mirror: $MIRROR (from this machine's apt sources)"
 # --- the root and its clean-up ---------------------------------------------------------
 df -h /var/tmp | tail -n 1
 FRESH=$(mktemp -d /var/tmp/tarvek2-fresh.XXXXXX)
+# Readable for apt's own user (_apt), who downloads into it.
+chmod 755 "$FRESH"
 INNER_PID=""
 cleanup() {
   local rc=$?
@@ -145,14 +149,19 @@ inside() {
   local in_root=(chroot "$FRESH" /usr/bin/env -i HOME=/root TERM=dumb LANG=C.UTF-8
     PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin)
   step "scripts/setup.sh, then every stage's own install step"
+  # apt's output goes into a log, shown when a step fails.
+  local log=$FRESH/root/install.log before
+  before=$("${in_root[@]}" dpkg-query -W -f='${Package}\n' | sort)
   t=$SECONDS
-  "${in_root[@]}" bash -c 'cd /root/tarvek2 && bash scripts/setup.sh' || return 1
+  "${in_root[@]}" bash -c 'cd /root/tarvek2 && bash scripts/setup.sh' >"$log" 2>&1 ||
+    { tail -n 40 "$log"; return 1; }
   echo "setup.sh: $((SECONDS - t)) s"
   t=$SECONDS
   "${in_root[@]}" bash -c 'cd /root/tarvek2 && source scripts/lib.sh &&
-    install_stage "${TARVEK2_STAGES_ALL[@]}"' || return 1
+    install_stage "${TARVEK2_STAGES_ALL[@]}"' >>"$log" 2>&1 || { tail -n 40 "$log"; return 1; }
   echo "every stage's install step: $((SECONDS - t)) s"
-  echo "root now $(du -sh --one-file-system "$FRESH" | cut -f1)"
+  echo "installed: $(comm -13 <(echo "$before") <("${in_root[@]}" dpkg-query -W -f='${Package}\n' |
+    sort) | wc -l) packages; the root now holds $(du -sh --one-file-system "$FRESH" | cut -f1)"
 
   step "configure every build tree and build what proves its headers"
   "${in_root[@]}" bash /root/tarvek2/scripts/fresh_root_builds.sh || return 1
@@ -162,6 +171,13 @@ inside() {
     t=$SECONDS
     "${in_root[@]}" SIM_BAUD=0 bash /root/tarvek2/scripts/run.sh </dev/null || return 1
     echo "run.sh: $((SECONDS - t)) s"
+  fi
+  if [ "${TARVEK2_FRESH_CI:-0}" = 1 ]; then
+    step ".ci/run (every other stage)"
+    t=$SECONDS
+    "${in_root[@]}" TARVEK2_STAGES="asan tsan fuzz windows release" bash /root/tarvek2/.ci/run \
+      </dev/null || return 1
+    echo ".ci/run: $((SECONDS - t)) s"
   fi
 }
 
