@@ -126,3 +126,16 @@ ${_delete}!macroend
 set(CPACK_VERBATIM_VARIABLES ON)
 configure_file("${_pkg}/CPackOptions.cmake.in" "${CMAKE_BINARY_DIR}/CPackOptions.cmake" @ONLY)
 include(CPack)
+
+# scripts/release.sh configures with TARVEK2_RELEASE_TOOLS=ON: the tools cpack
+# runs are then looked for here, so a missing one stops the release at
+# configure, naming its Debian package, rather than in the middle of cpack.
+option(TARVEK2_RELEASE_TOOLS "Require the tools that make the packages" OFF)
+if(TARVEK2_RELEASE_TOOLS)
+  if(WIN32)
+    tarvek2_require_program(TARVEK2_MAKENSIS makensis nsis)
+  else()
+    tarvek2_require_program(TARVEK2_DPKG_SHLIBDEPS dpkg-shlibdeps dpkg-dev)
+    tarvek2_require_program(TARVEK2_FILE file file)
+  endif()
+endif()

@@ -60,7 +60,12 @@ endif()
 # GoogleTest from Debian's sources (package googletest), built for Windows.
 set(TARVEK2_GOOGLETEST_SOURCE "/usr/src/googletest" CACHE PATH
   "GoogleTest sources to build for the cross build")
-if(TARVEK2_TESTS AND EXISTS "${TARVEK2_GOOGLETEST_SOURCE}/CMakeLists.txt")
+set(TARVEK2_GTEST_DEBIAN googletest)
+set(TARVEK2_GMOCK_DEBIAN googletest)
+if(TARVEK2_TESTS AND NOT EXISTS "${TARVEK2_GOOGLETEST_SOURCE}/CMakeLists.txt")
+  _tarvek2_missing("GoogleTest's sources (${TARVEK2_GOOGLETEST_SOURCE})" googletest)
+endif()
+if(TARVEK2_TESTS)
   set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
   set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
   # Win32 threads inside GoogleTest, as in a native Windows build.

@@ -18,6 +18,10 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
   exit 2
 fi
 
+# shellcheck source=scripts/lib.sh
+source "$root/scripts/lib.sh"
+install_stage fuzz
+
 CXX=clang++ CC=clang cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTARVEK2_FUZZ=ON -DTARVEK2_GUI=OFF -DTARVEK2_TESTS=OFF > "$build.configure.log" 2>&1 ||
   { cat "$build.configure.log"; exit 1; }

@@ -3,7 +3,9 @@
 # project uses, grouped by what needs them, and the helpers the stages share.
 #
 #   install_packages GROUP...    installs the groups' packages that are missing
-#                                (base tsan fuzz windows release run)
+#                                (base tsan fuzz windows release run fresh)
+#   install_stage STAGE...       a stage's own install step: its groups'
+#                                packages, then its set-up hook if it has one
 #   enable_i386_programs         makes 32-bit Linux programs run (Wine's 32-bit
 #                                loader): user-mode emulation where the kernel
 #                                does not run them itself
@@ -28,10 +30,13 @@ TARVEK2_PKGS_base=(
   libcli11-dev libfmt-dev nlohmann-json3-dev
   qt6-base-dev libudev-dev
   clang libclang-rt-14-dev
+  qt6-qpa-plugins
 )
 TARVEK2_PKGS_tsan=()
 TARVEK2_PKGS_fuzz=()
 TARVEK2_PKGS_run=()
+# fresh: the stage that builds a minimal Debian 12 root and installs into it.
+TARVEK2_PKGS_fresh=(debootstrap)
 # windows: the mingw-w64 cross compilers, Wine (its 32-bit loader is an i386
 # package) and the virtual display the desktop program is driven on.
 TARVEK2_PKGS_windows=(g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine64 wine wine32:i386 xvfb)
@@ -228,6 +233,41 @@ enable_i386_programs() {
     return 1
   fi
 }
+
+
+# --- each stage's own install step ---------------------------------------------
+# The groups each stage needs.  A stage may add a set-up of its own after its
+# packages: a function named stage_setup_<stage> (e.g. stage_setup_windows),
+# called by install_stage.  The fresh-root stage calls install_stage for
+# every stage, so whatever a stage installs is proven there.
+declare -A TARVEK2_STAGE_GROUPS=(
+  [asan]="base" [tsan]="base tsan" [fuzz]="base fuzz" [windows]="base windows"
+  [release]="base release" [run]="base run" [fresh]="fresh"
+)
+TARVEK2_STAGES_ALL=(asan tsan fuzz windows release run)
+
+install_stage() {
+  local stage groups=() more=()
+  for stage in "$@"; do
+    [ -n "${TARVEK2_STAGE_GROUPS[$stage]+x}" ] || { echo "install_stage: no stage '$stage'" >&2; return 1; }
+    read -r -a more <<<"${TARVEK2_STAGE_GROUPS[$stage]}"
+    groups+=("${more[@]}")
+  done
+  install_packages "${groups[@]}" || return 1
+  for stage in "$@"; do
+    if declare -F "stage_setup_$stage" >/dev/null; then "stage_setup_$stage" || return 1; fi
+  done
+}
+
+# The Windows and release stages run 32-bit Windows programs: their install
+# step brings the emulator where the kernel does not run i386 programs
+# itself.  Registering it with the kernel is left to the stage's run
+# (wine_i386_check), which is where it is needed.
+stage_setup_windows() {
+  if [ ! -e "$TARVEK2_BINFMT/qemu-i386" ] && i386_program_runs; then return 0; fi
+  install_qemu_user_static
+}
+stage_setup_release() { stage_setup_windows; }
 
 # --- a stage's headings and tally -------------------------------------------------
 STAGE_START=${STAGE_START:-$SECONDS}

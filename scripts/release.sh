@@ -31,7 +31,7 @@ say() { printf '\n== release: %s (%ds)\n' "$*" "$((SECONDS - START))"; }
 say "packages"
 # shellcheck source=scripts/lib.sh
 source scripts/lib.sh
-install_packages base release
+install_stage release
 
 if [ -d .git ] || [ -f .git ]; then
   if [ -n "$(git status --porcelain --untracked-files=no 2>/dev/null)" ]; then
@@ -46,7 +46,7 @@ fi
 # Only the shipped programs are built (target tarvek2-programs); cpack must not
 # build everything else first.
 COMMON=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEK2_TESTS=OFF
-  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON "${LAUNCHER[@]}")
+  -DCMAKE_SKIP_INSTALL_ALL_DEPENDENCY=ON -DTARVEK2_RELEASE_TOOLS=ON "${LAUNCHER[@]}")
 
 rm -rf dist
 mkdir -p dist build

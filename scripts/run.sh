@@ -14,7 +14,9 @@
 # tarvek2-cli's exit status.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
+install_stage run
 BUILD=build/release
 cmake -S . -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARVEK2_TESTS=OFF >/dev/null
 cmake --build "$BUILD" --target tarvek2-cli tarvek2-sim

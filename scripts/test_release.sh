@@ -27,7 +27,7 @@ if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 
 # --- packages -----------------------------------------------------------------
 step "packages"
-install_packages base release
+install_stage release
 step "32-bit Linux programs (Wine's 32-bit loader)"
 wine_i386_check
 

@@ -13,7 +13,9 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=${TSAN_BUILD_DIR:-build/tsan}
 
-bash scripts/setup.sh
+# shellcheck source=scripts/lib.sh
+source scripts/lib.sh
+install_stage tsan
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARVEK2_TSAN=ON -DTARVEK2_GUI=ON \
   -DTARVEK2_SANITIZE=OFF >/dev/null

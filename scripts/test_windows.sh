@@ -20,7 +20,7 @@ source scripts/lib.sh
 
 # --- packages -----------------------------------------------------------------
 step "packages"
-install_packages base windows
+install_stage windows
 step "32-bit Linux programs (Wine's 32-bit loader)"
 wine_i386_check
 

@@ -31,6 +31,10 @@ else()
   if(PKG_CONFIG_FOUND)
     pkg_check_modules(UDEV IMPORTED_TARGET GLOBAL libudev)
   endif()
+  if(NOT UDEV_FOUND)
+    message(WARNING "libudev is missing: ports that arrive or leave are not noticed; install the "
+      "Debian package libudev-dev (scripts/setup.sh installs every package the build needs)")
+  endif()
   if(UDEV_FOUND)
     target_link_libraries(tarvek2core PRIVATE PkgConfig::UDEV)
     set_source_files_properties(serial/uPortWatcher_posix.cpp PROPERTIES
