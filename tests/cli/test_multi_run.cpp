@@ -44,7 +44,7 @@ struct TBench {
     std::map<std::string, std::unique_ptr<TFakeClock>> clocks;
     std::map<std::string, std::unique_ptr<TScriptedLogger>> loggers;
 
-    TScriptedLogger& add(const std::string& port, TLoggerIdentity id = {}) {
+    TScriptedLogger& add(const std::string& port, TScriptedIdentity id = {}) {
         clocks[port] = std::make_unique<TFakeClock>();
         loggers[port] = std::make_unique<TScriptedLogger>(*clocks[port], id);
         return *loggers[port];
@@ -82,8 +82,8 @@ class MultiRun : public ::testing::Test {
     }
 };
 
-TLoggerIdentity otherUpdateId() {
-    TLoggerIdentity id;
+TScriptedIdentity otherUpdateId() {
+    TScriptedIdentity id;
     id.updateInfo = 0x1234;
     return id;
 }
@@ -130,7 +130,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MultiRun, EveryLineCarriesItsPortAndTheSummaryComesLast) {
     o.ports = {"COM1", "COM2"};
     bench.add("COM1");
-    TLoggerIdentity print47;
+    TScriptedIdentity print47;
     print47.print = 47;
     print47.inBootloader = true;
     bench.add("COM2", print47);

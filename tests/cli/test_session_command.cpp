@@ -230,6 +230,9 @@ TEST(ProgressBarText, FitsTheTerminalAndShowsTheTimes) {
         }
     }
     EXPECT_NE(progressBarText(0, 0, -1, 80).find("--:-- left"), std::string::npos);
+    // The time left as the window shows it: 4.5 s left is 0:05.
+    EXPECT_NE(progressBarText(99, 4'500, 4'500, 80).find("0:04 elapsed  0:05 left"),
+              std::string::npos);
     EXPECT_EQ(progressBarText(100, 0, 0, 80).find("[########################################]"),
               0u);
     EXPECT_EQ(progressBarText(50, 0, 0, 80).substr(0, 22), "[####################.");
