@@ -43,9 +43,7 @@ class TLiveScreen::TPortLine final : public IPortOutput {
 
     void reportLine(const std::string&) override {}
 
-    void notification(const TNotification&, const TNotifyRendering&) override {
-        FScreen.redraw();
-    }
+    void notification(const TNotification&, const TNotifyRendering&) override { FScreen.redraw(); }
 
     void stateChanged(const TControllerState& state) override {
         // The logger once it told its print, the image once it is written.

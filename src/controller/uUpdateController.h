@@ -62,11 +62,11 @@ struct TSessionOutcome {
     // ran; final is an abort without a session's reason (0) and the
     // rendering's text says why.
     bool refused = false;
-    int selectedFW = -1;         // the catalog's selection at the end
-    TChosenImage image;          // and its header
-    TLoggerIdentity logger;      // what the logger told of itself
-    std::int64_t elapsedMs = 0;  // from the first start to the end
-    std::tm endTime{};           // the local time at the end, for its report line
+    int selectedFW = -1;        // the catalog's selection at the end
+    TChosenImage image;         // and its header
+    TLoggerIdentity logger;     // what the logger told of itself
+    std::int64_t elapsedMs = 0; // from the first start to the end
+    std::tm endTime{};          // the local time at the end, for its report line
     // Cause and remedy for an operator when the port did not open (reason
     // 10: the cause that session's own open found), or the line failed
     // (reason 11); empty otherwise.
@@ -112,7 +112,7 @@ struct TControllerSetup {
     TControllerPolicy policy;
     TCommThreadFactory commThreadClass; // empty: CommThreadClass
     TPortOpener opener;                 // empty: the real serial port
-    IClock* clock = nullptr; // empty: the system clock (also the report's time stamps)
+    IClock* clock = nullptr;            // empty: the system clock (also the report's time stamps)
     // The cancel flag the sessions poll; empty: the controller's own.  A
     // front end whose cancel comes from a signal handler passes its flag.
     std::atomic<bool>* cancelFlag = nullptr;

@@ -6,6 +6,7 @@
 #include "images/uFWVersions.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
+#include "text_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -15,20 +16,6 @@
 #include <sstream>
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> fieldsOf(const std::string& line) {
-    static const std::regex gap(" {2,}");
-    return {std::sregex_token_iterator(line.begin(), line.end(), gap, -1),
-            std::sregex_token_iterator()};
-}
 
 // The sessions of all ports share the run's clock: one that only counts, and
 // may be used from every session thread at once.

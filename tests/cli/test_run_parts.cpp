@@ -9,6 +9,7 @@
 #include "cli/updateOptions.h"
 #include "images/uFWVersions.h"
 #include "session/uExceptions1V0.h"
+#include "text_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +18,6 @@
 #include <sstream>
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// Fields separated by two or more blanks.
-std::vector<std::string> fieldsOf(const std::string& line) {
-    static const std::regex gap(" {2,}");
-    return {std::sregex_token_iterator(line.begin(), line.end(), gap, -1),
-            std::sregex_token_iterator()};
-}
 
 TPortResult result(const std::string& port, int exit, std::int64_t ms, const std::string& text) {
     TPortResult r;

@@ -8,6 +8,7 @@
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
 #include "session/uTarvekCommThread.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -605,10 +606,11 @@ TEST_F(ControllerSessions, ReadInfoOnlyReachesTheSessionAndItsRestarts) {
 
 class ControllerFiles : public ControllerSessions {
   protected:
-    std::string path(const char* name) { return ::testing::TempDir() + "controller_" + name; }
+    TTempFolder folder{"tarvek2-controller"};
+    std::string path(const char* name) { return (folder / name).string(); }
     std::string write(const char* name, const std::string& text) {
         const std::string p = path(name);
-        std::ofstream(p, std::ios::binary) << text;
+        EXPECT_TRUE(writeFile(p, text));
         return p;
     }
     static std::string goodImage() {
@@ -648,7 +650,6 @@ TEST_F(ControllerFiles, FileThatCannotBeReadIsReportedAndStartsNothing) {
         EXPECT_TRUE(controller->catalog().FileLines.empty());
     }
     EXPECT_TRUE(started.empty());
-    std::remove(bad.c_str());
 }
 
 TEST_F(ControllerFiles, FileIsWrittenFromItsSlotAlsoAfterARestart) {
@@ -679,7 +680,6 @@ TEST_F(ControllerFiles, FileIsWrittenFromItsSlotAlsoAfterARestart) {
     logger.fault = nullptr;
     ASSERT_TRUE(controller->updateClicked("COM5", false));
     EXPECT_EQ(started.back().selected, -1);
-    std::remove(file.c_str());
 }
 
 // --- Closing ------------------------------------------------------------------

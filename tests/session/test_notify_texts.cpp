@@ -111,8 +111,7 @@ TEST(NotifyTextsImage, NameAndVersionAsTheReportGivesThem) {
     const TBl3FileHeader h = catalog.getFWHeader(1);
     EXPECT_EQ(imageName(h), "Tarvek2 V2.08, A10e WLAN UART, BL3.0");
     EXPECT_EQ(imageVersion(h), "V2.08");
-    EXPECT_EQ(renderNotification({cNT_CHECK_IMAGE, 1}, catalog, "").text,
-              "Check " + imageName(h));
+    EXPECT_EQ(renderNotification({cNT_CHECK_IMAGE, 1}, catalog, "").text, "Check " + imageName(h));
 }
 
 TEST(ReportLine, TimeStampArrowText) {

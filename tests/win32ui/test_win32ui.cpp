@@ -1,12 +1,12 @@
 // In-process tests of the Win32 program's windows: what another process
 // cannot read under Wine (the menu) and the small parts the windows are
 // built from.  The end-to-end behaviour is ui_driver's (test_windows_gui.sh).
+#include "controller/uTimeLeft.h"
 #include "win32ui/uControlIds.h"
 #include "win32ui/uDesign.h"
 #include "win32ui/uMain.h"
 #include "win32ui/uPortBox.h"
 #include "win32ui/uPostSink.h"
-#include "controller/uTimeLeft.h"
 #include "win32ui/uProtocol.h"
 
 #include <gtest/gtest.h>
