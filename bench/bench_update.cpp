@@ -29,10 +29,12 @@
 
 namespace {
 
-// The waits of a session from the application: two wake frames of 100 ms,
-// 1 ms after the switch, 500 ms before the finish record and 4000 ms for the
-// logger's restart.
-constexpr double cMandatedWaitMs = 2 * 100 + 1 + 500 + 4000;
+// The waits of a session from the application: the pause after each of the
+// two wake frames, the pause after the switch, the pause before the finish
+// record and the logger's restart.
+constexpr int cWakeFrames = 2;
+constexpr double cMandatedWaitMs =
+    cWakeFrames * cWakePauseMs + cSwitchPauseMs + cFinishPauseMs + cRestartPauseMs;
 constexpr double cRecordFactorGoal = 3.0;
 constexpr double cCpuGoalSeconds = 0.1;
 constexpr long cRssGoalKiB = 10 * 1024;

@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::uint8_t portFaultAt = in.byte();
 
     TFakeClock clock;
-    TLoggerIdentity id;
+    TScriptedIdentity id;
     id.inBootloader = (set & cSet_InBootloader) != 0;
     id.staysInApp = (set & cSet_StaysInApp) != 0;
     TScriptedLogger logger(clock, id);

@@ -13,7 +13,7 @@ namespace {
 
 bool record(const std::filesystem::path& file, std::uint8_t set) {
     TFakeClock clock;
-    TLoggerIdentity id;
+    TScriptedIdentity id;
     id.inBootloader = (set & cSet_InBootloader) != 0;
     TScriptedLogger logger(clock, id);
     std::string input{static_cast<char>(set), 0, 0, 0};

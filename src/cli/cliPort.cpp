@@ -13,13 +13,6 @@ bool TCliPort::start() {
     const bool started = FStart.file.empty()
                              ? FController->updateClicked(FPort, FStart.infoOnly)
                              : FController->fileClicked(FStart.file, FPort, FStart.infoOnly);
-    if (!started && !FResult) {
-        // Nothing ran (the image file was refused): the port ends here.
-        TSessionOutcome outcome;
-        outcome.final = {cNT_ABORT, 0};
-        outcome.rendering.text = FController->state().status;
-        sessionEnded(outcome);
-    }
     return started;
 }
 
@@ -47,10 +40,10 @@ void TCliPort::render(const TControllerState& state) {
         o->stateChanged(state);
 }
 
-void TCliPort::addReport(const std::string& text) {
-    const std::string line = reportLineNow(text);
+void TCliPort::addReport(const TReportLine& line) {
+    const std::string text = line.line();
     for (auto* o : FOutputs)
-        o->reportLine(line);
+        o->reportLine(text);
 }
 
 void TCliPort::startTimer(int ms) {
@@ -58,29 +51,13 @@ void TCliPort::startTimer(int ms) {
 }
 
 void TCliPort::notified(const TNotification& n, const TNotifyRendering& r) {
-    const auto code = static_cast<std::uint16_t>(n.value & 0xFFFF);
-    switch (n.kind) {
-    case cNT_CLASS:
-        if (FClass == 0xFFFF) FClass = code; // as the logger answered first
-        break;
-    case cNT_UPDATE_CLASS:
-        FUpdateClass = code;
-        break;
-    case cNT_PLATFORM:
-        FPlatform = code;
-        break;
-    case cNT_PRINT:
-        FPrint = code;
-        break;
-    default:
-        break;
-    }
     for (auto* o : FOutputs)
         o->notification(n, r);
     // Every text the window would show on any of its outputs is shown once:
     // the report lines come through addReport(), and in the same form the
     // texts that go to the status bar or the message window only.
-    if (r.handled && r.outputs.any() && !r.outputs.report) addReport(r.text);
+    if (r.handled && r.outputs.any() && !r.outputs.report)
+        addReport(FController->stampedLine(r.text));
 }
 
 void TCliPort::sessionEnded(const TSessionOutcome& outcome) {
@@ -91,18 +68,6 @@ void TCliPort::sessionEnded(const TSessionOutcome& outcome) {
     r.maxRestarts = FStart.setup.policy.maxRestarts;
     r.exitCode = exitCodeFor(outcome.final, FStart.infoOnly);
     r.result = resultName(outcome.final, FStart.infoOnly);
-    // The class the update is for where the logger told it, else the one it
-    // answered with first.
-    r.loggerClass = FUpdateClass != 0xFFFF ? FUpdateClass : FClass;
-    r.platform = FPlatform;
-    r.print = FPrint;
-    if (outcome.selectedFW >= 0) {
-        // The image as the report names it, without the "Check " in front.
-        r.image =
-            renderNotification({cNT_CHECK_IMAGE, outcome.selectedFW}, FController->catalog(), FPort)
-                .text;
-        if (r.image.rfind("Check ", 0) == 0) r.image.erase(0, 6);
-    }
     FResult = r;
     FDeadline.reset();
     for (auto* o : FOutputs)

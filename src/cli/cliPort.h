@@ -30,7 +30,8 @@ class TCliPort final : public IUpdateFrontEnd {
     ~TCliPort() override;
 
     void addOutput(IPortOutput& output) { FOutputs.push_back(&output); }
-    // Starts the first session; false when none started (ended() is then set).
+    // Starts the first session; false when none started (the controller
+    // then reported the refused start as the port's outcome).
     bool start();
     // Ctrl-C: "Cancel" of this port's controller, once.
     void cancel();
@@ -48,7 +49,7 @@ class TCliPort final : public IUpdateFrontEnd {
 
     // IUpdateFrontEnd
     void render(const TControllerState& state) override;
-    void addReport(const std::string& text) override;
+    void addReport(const TReportLine& line) override;
     void clearReport() override {}
     void showInfo(const std::string&) override {} // shown as a line by notified()
     bool confirm(const std::string&) override { return true; }
@@ -67,7 +68,6 @@ class TCliPort final : public IUpdateFrontEnd {
     std::vector<IPortOutput*> FOutputs;
     std::optional<std::int64_t> FDeadline;
     bool FCancelled = false;
-    std::uint16_t FClass = 0xFFFF, FUpdateClass = 0xFFFF, FPlatform = 0xFFFF, FPrint = 0xFFFF;
     std::optional<TPortResult> FResult;
     std::unique_ptr<TUpdateController> FController; // last: ends its session first
 };

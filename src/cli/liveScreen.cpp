@@ -3,7 +3,7 @@
 #include "cli/progressBar.h"
 #include "cli/runOutputs.h"
 #include "cli/summaryTable.h"
-#include "images/uFWVersions.h"
+#include "controller/uTimeLeft.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,10 +22,10 @@ std::string liveLineText(const TLiveLine& l, std::int64_t nowMs, int width) {
     const std::int64_t elapsed = (l.endMs >= 0 ? l.endMs : nowMs) - l.startMs;
     char numbers[64];
     std::snprintf(numbers, sizeof numbers, "%3d%%  %s  %s left", std::clamp(l.percent, 0, 100),
-                  durationText(elapsed).c_str(),
-                  l.endMs >= 0        ? durationText(0).c_str()
+                  elapsedText(elapsed).c_str(),
+                  l.endMs >= 0        ? timeLeftText(0).c_str()
                   : l.remainingMs < 0 ? "--:--"
-                                      : durationText(l.remainingMs).c_str());
+                                      : timeLeftText(l.remainingMs).c_str());
     std::string text = padded(l.port, 14) + "  " + padded(l.logger.empty() ? "-" : l.logger, 22) +
                        "  " + padded(l.image.empty() ? "-" : l.image, 6) + "  " + numbers + "  " +
                        l.state;
@@ -43,25 +43,12 @@ class TLiveScreen::TPortLine final : public IPortOutput {
 
     void reportLine(const std::string&) override {}
 
-    void notification(const TNotification& n, const TNotifyRendering& r) override {
-        const auto code = static_cast<std::uint16_t>(n.value & 0xFFFF);
-        if (n.kind == cNT_CLASS && FClass == 0xFFFF) FClass = code;
-        if (n.kind == cNT_PRINT) FPrint = code;
-        // The class the update is for names the logger (a logger met in its
-        // bootloader answered with the bootloader's class first).
-        if (n.kind == cNT_UPDATE_CLASS && code != 0xFFFF) FClass = code;
-        if ((n.kind == cNT_PRINT || n.kind == cNT_UPDATE_CLASS) && FPrint != 0xFFFF)
-            line.logger = getClassName(FClass, FPrint) + " " + getPrintName(FPrint);
-        if (n.kind == cNT_UPDATE_IMAGE) {
-            // "Update Tarvek2 V2.08, A10e WLAN UART, BL3.0": the version.
-            const auto v = r.text.find(" V");
-            if (v != std::string::npos)
-                line.image = r.text.substr(v + 1, r.text.find(',', v) - v - 1);
-        }
-        FScreen.redraw();
-    }
+    void notification(const TNotification&, const TNotifyRendering&) override { FScreen.redraw(); }
 
     void stateChanged(const TControllerState& state) override {
+        // The logger once it told its print, the image once it is written.
+        if (const std::string name = loggerName(state.logger); !name.empty()) line.logger = name;
+        if (state.image.chosen()) line.image = imageVersion(state.image.header);
         line.percent = state.progress;
         line.remainingMs = state.remainingMs;
         if (!state.status.empty()) line.state = state.status;
@@ -91,8 +78,6 @@ class TLiveScreen::TPortLine final : public IPortOutput {
 
   private:
     TLiveScreen& FScreen;
-    std::uint16_t FClass = 0xFFFF;
-    std::uint16_t FPrint = 0xFFFF;
 };
 
 TLiveScreen::TLiveScreen(const TScreenSetup& setup, std::ostream& out, std::ostream& err)

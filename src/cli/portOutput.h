@@ -17,13 +17,6 @@ struct TPortResult {
     std::string result;      // resultName(): "done", "info", "cancelled", ...
     bool infoOnly = false;
     int maxRestarts = 0;
-    // The logger as it told of itself; 0xFFFF where it did not.
-    std::uint16_t loggerClass = 0xFFFF;
-    std::uint16_t platform = 0xFFFF;
-    std::uint16_t print = 0xFFFF;
-    // The image chosen, as the report names it without "Check " ("Tarvek2
-    // V2.08, A10e WLAN UART, BL3.0"); empty when none was chosen.
-    std::string image;
 };
 
 class IPortOutput {

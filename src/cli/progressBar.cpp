@@ -1,5 +1,7 @@
 #include "cli/progressBar.h"
 
+#include "controller/uTimeLeft.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -16,25 +18,13 @@ constexpr std::int64_t cRedrawEveryMs = 200;
 
 } // namespace
 
-std::string durationText(std::int64_t ms) {
-    const std::int64_t s = std::max<std::int64_t>(0, ms) / 1000;
-    char buf[32];
-    if (s >= 3600)
-        std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", static_cast<long long>(s / 3600),
-                      static_cast<long long>(s / 60 % 60), static_cast<long long>(s % 60));
-    else
-        std::snprintf(buf, sizeof buf, "%lld:%02lld", static_cast<long long>(s / 60),
-                      static_cast<long long>(s % 60));
-    return buf;
-}
-
 std::string progressBarText(int percent, std::int64_t elapsedMs, std::int64_t remainingMs,
                             int width) {
     percent = std::clamp(percent, 0, 100);
     char tail[96];
     std::snprintf(tail, sizeof tail, " %3d%%  %s elapsed  %s left", percent,
-                  durationText(elapsedMs).c_str(),
-                  remainingMs < 0 ? "--:--" : durationText(remainingMs).c_str());
+                  elapsedText(elapsedMs).c_str(),
+                  remainingMs < 0 ? "--:--" : timeLeftText(remainingMs).c_str());
     const int room = width - 1 - static_cast<int>(std::string(tail).size()) - 2;
     std::string text;
     if (room >= 10) {

@@ -14,9 +14,6 @@
 std::string progressBarText(int percent, std::int64_t elapsedMs, std::int64_t remainingMs,
                             int width);
 
-// "m:ss", or "h:mm:ss" from one hour on.
-std::string durationText(std::int64_t ms);
-
 class TProgressBar {
   public:
     TProgressBar(std::ostream& err, IClock& clock, int width);

@@ -2,6 +2,7 @@
 #include "cli/runOutputs.h"
 
 void TQuietOutput::finished(const TPortResult& result) {
-    FOut << reportLineNow(result.outcome.rendering.text) << '\n' << std::flush;
+    FOut << ::reportLine(result.outcome.endTime, result.outcome.rendering.text) << '\n'
+         << std::flush;
     printOutcomeNotes(FErr, result);
 }

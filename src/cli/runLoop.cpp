@@ -28,8 +28,10 @@ void TRunLoop::checkInterrupt() {
     if (!FInterrupted.load() || FCancelSeen) return;
     FCancelSeen = true;
     FScreen.cancelling();
-    for (auto& p : FPorts)
+    for (auto& p : FPorts) {
+        FCancelledRunning = FCancelledRunning || !p->ended();
         p->cancel();
+    }
 }
 
 void TRunLoop::step() {

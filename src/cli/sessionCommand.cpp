@@ -45,9 +45,8 @@ int checkSessionOptions(const TUpdateOptions& o, TCommandEnv& env, bool& intern)
 TPortStart portStart(const TUpdateOptions& o, bool intern, const TCommandEnv& env) {
     TPortStart start;
     TControllerSetup& s = start.setup;
-    s.options.settings = sessionSettings(o);
-    s.options.settings.bInfoOnly = false; // the start says it ("Read info only")
-    s.options.iFileMode = !intern ? 0 : o.file.empty() ? 1 : 2;
+    // "Read info only" is said by each start, not by the options.
+    s.options = buildProgramOptions(optionRequest(o), intern);
     s.policy.askQuestions = false;
     s.policy.maxRestarts = o.maxRestarts;
     // A Ctrl-C is never dropped: also one given in a session that then ends

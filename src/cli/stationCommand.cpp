@@ -52,9 +52,7 @@ int runStationCommand(const TUpdateOptions& o, TCommandEnv& env) {
             }
         loop.step();
     }
-    bool cancelled = false;
-    for (const auto& p : loop.ports())
-        cancelled = cancelled || !p->ended();
+    const bool cancelled = loop.cancelledRunning();
     loop.runToEnd();
     screen->ended(loop.results());
     return cancelled ? static_cast<int>(cEX_CANCELLED) : cExitOk;

@@ -21,12 +21,14 @@ std::vector<std::string> summaryFields(const TPortResult& r) {
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, "%.1f",
                   static_cast<double>(r.outcome.elapsedMs) / 1000.0);
+    const TLoggerIdentity& logger = r.outcome.logger;
+    const std::uint16_t loggerClass = logger.loggerClass();
     return {r.port,
             std::to_string(r.exitCode),
-            r.loggerClass == 0xFFFF ? std::string("-") : getClassName(r.loggerClass, r.print),
-            codeName(r.platform, getPlatformName),
-            codeName(r.print, getPrintName),
-            r.image.empty() ? std::string("-") : r.image,
+            loggerClass == 0xFFFF ? std::string("-") : getClassName(loggerClass, logger.print),
+            codeName(logger.platform, getPlatformName),
+            codeName(logger.print, getPrintName),
+            r.outcome.image.chosen() ? imageName(r.outcome.image.header) : std::string("-"),
             seconds,
             r.outcome.rendering.text};
 }

@@ -93,11 +93,11 @@ std::string internModeRefusal(const TUpdateOptions& o, bool bInternMode,
            "). Without these options the updater writes the built-in image that fits the logger.";
 }
 
-TSessionSettings sessionSettings(const TUpdateOptions& o) {
-    TSessionSettings s;
-    s.bCheckClass = !o.noCheckClass;
-    s.bCheckFamily = !o.noCheckFamily;
-    s.bCheckInfo = !o.noCheckInfo;
-    s.bInfoOnly = o.infoOnly;
-    return s;
+TOptionRequest optionRequest(const TUpdateOptions& o) {
+    TOptionRequest r;
+    r.noCheckClass = o.noCheckClass;
+    r.noCheckFamily = o.noCheckFamily;
+    r.noCheckInfo = o.noCheckInfo;
+    r.fileSlot = !o.file.empty();
+    return r;
 }

@@ -39,4 +39,6 @@ std::vector<std::string> relaxingOptions(const TUpdateOptions& o);
 std::string internModeRefusal(const TUpdateOptions& o, bool bInternMode,
                               const std::string& internSource);
 
-TSessionSettings sessionSettings(const TUpdateOptions& o);
+// What the command line asks the controller's options for; the internal-mode
+// rule is buildProgramOptions()'s, as for the desktop programs.
+TOptionRequest optionRequest(const TUpdateOptions& o);

@@ -6,6 +6,8 @@ target_sources(tarvek2core PRIVATE
   controller/uWinTools1V4.cpp
   controller/uInternModeText.cpp
   controller/uTimeLeft.cpp
+  controller/uRestartRule.cpp
+  controller/uLoggerFacts.cpp
 )
 if(WIN32)
   target_sources(tarvek2core PRIVATE controller/uInternMode_win32.cpp)

@@ -2,22 +2,33 @@
 
 #include "controller/uWinTools1V4.h"
 
-TProgramOptions readProgramOptions(const std::vector<std::string>& args, bool intern) {
+TProgramOptions buildProgramOptions(const TOptionRequest& request, bool intern) {
     TProgramOptions o;
-    // The check switches count only in internal mode; another value than
-    // "-" leaves a switch as it is.
+    o.bClearWarning = request.clearWarning;
+    o.port = request.port;
     if (intern) {
-        if (getOption("cc:", "", args) == "-") o.settings.bCheckClass = false;
-        if (getOption("cf:", "", args) == "-") o.settings.bCheckFamily = false;
-        if (getOption("ci:", "", args) == "-") o.settings.bCheckInfo = false;
+        o.settings.bCheckClass = !request.noCheckClass;
+        o.settings.bCheckFamily = !request.noCheckFamily;
+        o.settings.bCheckInfo = !request.noCheckInfo;
+        o.iFileMode = request.fileSlot ? 2 : 1;
     }
-    // Both readings find the first "mf:" argument, so the first one decides.
-    if (getOption("mf:", "", args) == "+") o.bClearWarning = true;
-    if (getOption("mf:", "", args) == "-") o.bClearWarning = false;
-    if (intern) {
-        o.iFileMode = 1;
-        if (getOption("f:", "-", args) == "+") o.iFileMode = 2;
-    }
-    o.port = getOption("port:", "", args);
     return o;
+}
+
+TOptionRequest readOptionRequest(const std::vector<std::string>& args) {
+    TOptionRequest r;
+    // Another value than "-" leaves a switch as it is.
+    r.noCheckClass = getOption("cc:", "", args) == "-";
+    r.noCheckFamily = getOption("cf:", "", args) == "-";
+    r.noCheckInfo = getOption("ci:", "", args) == "-";
+    // The first "mf:" argument decides; "mf:-" and any other value leave
+    // the question off.
+    r.clearWarning = getOption("mf:", "", args) == "+";
+    r.fileSlot = getOption("f:", "-", args) == "+";
+    r.port = getOption("port:", "", args);
+    return r;
+}
+
+TProgramOptions readProgramOptions(const std::vector<std::string>& args, bool intern) {
+    return buildProgramOptions(readOptionRequest(args), intern);
 }

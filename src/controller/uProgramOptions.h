@@ -18,7 +18,28 @@ struct TProgramOptions {
     std::string port;           // "port:NAME": the port box's text at start
 };
 
-// The options of args (args[0] is the program) in the given mode.
+// What a front end was asked for, before the internal-mode rule: the
+// desktop programs read it from their "key:value" arguments, tarvek2-cli
+// from its command line.
+struct TOptionRequest {
+    bool noCheckClass = false;  // "cc:-", --no-check-class
+    bool noCheckFamily = false; // "cf:-", --no-check-family
+    bool noCheckInfo = false;   // "ci:-", --no-check-info
+    bool clearWarning = false;  // "mf:+"
+    bool fileSlot = false;      // "f:+", --file: the "File" button, an image file
+    std::string port;           // "port:NAME"
+};
+
+// The options every front end's controller runs with.  The internal-mode
+// rule: the check switches and the file slot count only in internal mode,
+// which also shows the report and "Read info only" (iFileMode 1, with the
+// file slot 2).
+TProgramOptions buildProgramOptions(const TOptionRequest& request, bool intern);
+
+// The request of args (args[0] is the program).
+TOptionRequest readOptionRequest(const std::vector<std::string>& args);
+
+// The options of args in the given mode.
 TProgramOptions readProgramOptions(const std::vector<std::string>& args, bool intern);
 
 // The internal-mode switch of the current user: the REG_DWORD "intern" under

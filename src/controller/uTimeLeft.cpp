@@ -3,6 +3,20 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace {
+
+std::string clockText(std::int64_t seconds) {
+    const long long s = std::max<long long>(0, seconds);
+    char buf[32];
+    if (s >= 3600)
+        std::snprintf(buf, sizeof buf, "%lld:%02lld:%02lld", s / 3600, s / 60 % 60, s % 60);
+    else
+        std::snprintf(buf, sizeof buf, "%lld:%02lld", s / 60, s % 60);
+    return buf;
+}
+
+} // namespace
+
 std::int64_t estimateRemainingMs(std::int64_t writingMs, int percent) {
     if (percent >= 100) return 0;
     if (percent <= 0 || writingMs < 0) return -1;
@@ -10,14 +24,15 @@ std::int64_t estimateRemainingMs(std::int64_t writingMs, int percent) {
     return writingMs * toWrite / percent + cWaitsAfterLastRecordMs;
 }
 
+std::string timeLeftText(std::int64_t remainingMs) {
+    return clockText((std::max<std::int64_t>(0, remainingMs) + 999) / 1000);
+}
+
+std::string elapsedText(std::int64_t elapsedMs) {
+    return clockText(std::max<std::int64_t>(0, elapsedMs) / 1000);
+}
+
 std::string progressCaption(int percent, std::int64_t remainingMs) {
-    char buf[64];
-    if (remainingMs < 0) {
-        std::snprintf(buf, sizeof buf, "%d%%", percent);
-    } else {
-        const long long seconds = (remainingMs + 999) / 1000;
-        std::snprintf(buf, sizeof buf, "%d%% - %lld:%02lld left", percent, seconds / 60,
-                      seconds % 60);
-    }
-    return buf;
+    if (remainingMs < 0) return std::to_string(percent) + "%";
+    return std::to_string(percent) + "% - " + timeLeftText(remainingMs) + " left";
 }

@@ -19,6 +19,14 @@ inline constexpr std::int64_t cWaitsAfterLastRecordMs = cFinishPauseMs + cRestar
 // brings the progress to 99.
 std::int64_t estimateRemainingMs(std::int64_t writingMs, int percent);
 
+// The time left as every program shows it: "m:ss", or "h:mm:ss" from one
+// hour on, the seconds rounded up (a part of a second left shows as one, so
+// "0:00" only once nothing is left).
+std::string timeLeftText(std::int64_t remainingMs);
+
+// A time passed, as "m:ss" or "h:mm:ss", in whole seconds passed.
+std::string elapsedText(std::int64_t elapsedMs);
+
 // The progress bar's caption: "37%", or "37% - 1:05 left" when the time left
-// is known (remainingMs >= 0), the seconds rounded up.
+// is known (remainingMs >= 0).
 std::string progressCaption(int percent, std::int64_t remainingMs);

@@ -1,5 +1,6 @@
 #include "controller/uUpdateController.h"
 
+#include "controller/uRestartRule.h"
 #include "controller/uTimeLeft.h"
 #include "images/uImageFile.h"
 #include "serial/uRS232.h"
@@ -46,16 +47,20 @@ struct TUpdateController::TImpl {
     int restarts = 0;
     std::int64_t runStart = 0;
     bool restartPending = false;
-    TCmd restartCmd = TCmd::tCMD0;
+    TRestartDecision pendingRestart; // the restart that waits for the timer
+    // Why the last start was refused; empty when it was not.
+    std::string refusal;
     std::int64_t writeStart = -1; // the image was announced; -1 not yet
 
     void render() { fe.render(state); }
+    TReportLine stamped(const std::string& text) const { return {clock.localNow(), text}; }
+    void addReport(const std::string& text) { fe.addReport(stamped(text)); }
     void setStatus(const std::string& text) {
         state.status = text;
         render();
     }
     void reportProblem(const std::string& text) {
-        fe.addReport(text);
+        addReport(text);
         setStatus(text);
         fe.showInfo(text);
     }
@@ -72,6 +77,7 @@ struct TUpdateController::TImpl {
     // operator has been told and no session may start.
     bool prepareSession(const std::string& fileName, const std::string& portText, bool infoOnly) {
         fe.clearReport();
+        refusal.clear();
         catalog.iSelectedFW = -1;
         if (!fileName.empty()) {
             catalog.FileLines.clear();
@@ -91,17 +97,34 @@ struct TUpdateController::TImpl {
         readInfoOnly = infoOnly;
         restarts = 0;
         runStart = clock.nowMs();
+        state.logger = {};
+        state.image = {};
         return true;
     }
 
     void reportFileProblem(const std::string& fileName, const std::string& error) {
-        reportProblem("Cannot read the image file \"" + fileName + "\": " + error);
+        refusal = "Cannot read the image file \"" + fileName + "\": " + error;
+        reportProblem(refusal);
+    }
+
+    // A start that prepareSession() refused ends its run: the front end
+    // gets the outcome as of any other end.
+    void startRefused() {
+        if (refusal.empty()) return;
+        TSessionOutcome o;
+        o.final = {cNT_ABORT, 0};
+        o.rendering.handled = true;
+        o.rendering.text = refusal;
+        o.refused = true;
+        o.selectedFW = catalog.iSelectedFW.load();
+        o.endTime = clock.localNow();
+        fe.sessionEnded(o);
     }
 
     void startSession(TCmd cmd, bool cancel) {
         joinThread();
         const std::string text = startText(port);
-        fe.addReport(text);
+        addReport(text);
         state.status = text;
         state.progress = 0;
         state.remainingMs = -1;
@@ -186,9 +209,17 @@ struct TUpdateController::TImpl {
     void doOutputs(const TNotifyRendering& r, const std::string& note) {
         const TTextOutputs& o = r.outputs;
         if (o.status && o.statusFirst) setStatus(r.text);
-        if (o.report) fe.addReport(r.text);
+        if (o.report) addReport(r.text);
         if (o.status && !o.statusFirst) setStatus(r.text);
         if (o.message) fe.showInfo(note.empty() ? r.text : r.text + "\r\n" + note);
+    }
+
+    TChosenImage chosenImage(int slot) const {
+        TChosenImage image;
+        if (slot < 0) return image;
+        image.slot = slot;
+        image.header = catalog.getFWHeader(slot);
+        return image;
     }
 
     TSessionOutcome outcome(const TNotification& final, const TNotifyRendering& r,
@@ -199,7 +230,10 @@ struct TUpdateController::TImpl {
         o.restarts = restarts;
         o.restartsUsedUp = usedUp;
         o.selectedFW = catalog.iSelectedFW.load();
+        o.image = chosenImage(o.selectedFW);
+        o.logger = state.logger;
         o.elapsedMs = clock.nowMs() - runStart;
+        o.endTime = clock.localNow();
         if (final.kind == cNT_ABORT && final.value == cEX_PORT_NOT_READY)
             o.hint = portHint(final);
         else if (final.kind == cNT_ABORT && final.value == cEX_PORT_IO)
@@ -232,13 +266,16 @@ struct TUpdateController::TImpl {
             return;
         }
 
-        if (n.kind == cNT_UPDATE_IMAGE) writeStart = clock.nowMs();
+        takeIdentity(state.logger, n);
+        if (n.kind == cNT_UPDATE_IMAGE) {
+            writeStart = clock.nowMs();
+            state.image = chosenImage(catalog.iSelectedFW.load());
+        }
         if (r.progress >= 0) setProgress(r.progress);
         if (r.titlePercent) state.title = std::to_string(state.progress) + "%";
-        const bool restartDue = final && r.restartAfterMs >= 0;
-        const bool restartAllowed =
-            setup.policy.maxRestarts < 0 || restarts < setup.policy.maxRestarts;
-        const bool restarting = restartDue && restartAllowed;
+        const TRestartDecision next =
+            final ? restartRule(n, setup.policy, restarts, bCancel.load()) : TRestartDecision{};
+        const bool restarting = next.restart;
         // Back to idle before any message window; a communication error
         // stays busy through the wait unless no restart is left.
         if (r.endSession || (final && !restarting))
@@ -251,19 +288,17 @@ struct TUpdateController::TImpl {
 
         if (!final) return;
         if (!restarting) {
-            fe.sessionEnded(outcome(n, r, restartDue));
+            fe.sessionEnded(outcome(n, r, next.usedUp));
             return;
         }
-        if (r.restartAfterMs == 0) {
-            // After an echo that differed the window starts afresh, its
-            // cancel flag cleared; a policy may keep a cancel given before.
-            restart(TCmd::tCMD0, setup.policy.keepCancelOnProgRestart && bCancel.load());
+        if (next.afterMs == 0) {
+            restart(next.cmd, next.keepCancel && bCancel.load());
         } else {
             // Still busy: "Cancel" stays usable during the wait, and the
             // flag is read when the wait ends.
             restartPending = true;
-            restartCmd = static_cast<TCmd>(n.value & 0xFF);
-            fe.startTimer(r.restartAfterMs);
+            pendingRestart = next;
+            fe.startTimer(next.afterMs);
         }
     }
 
@@ -272,7 +307,7 @@ struct TUpdateController::TImpl {
         restartPending = false;
         // The cancel flag as it is now: a "Cancel" during the wait ends the
         // new session at its first exchange, before anything is written.
-        restart(restartCmd, bCancel.load());
+        restart(pendingRestart.cmd, pendingRestart.keepCancel && bCancel.load());
     }
 
     TCloseAnswer closeRequested() {
@@ -336,10 +371,17 @@ bool TUpdateController::restartPending() const {
     return FImpl->restartPending;
 }
 
+TReportLine TUpdateController::stampedLine(const std::string& text) const {
+    return FImpl->stamped(text);
+}
+
 bool TUpdateController::updateClicked(const std::string& portText, bool readInfoOnly) {
     if (FImpl->state.busy) return false;
     if (!FImpl->askBeforeUpdate()) return false;
-    if (!FImpl->prepareSession("", portText, readInfoOnly)) return false;
+    if (!FImpl->prepareSession("", portText, readInfoOnly)) {
+        FImpl->startRefused();
+        return false;
+    }
     FImpl->startSession(TCmd::tCMD0, false);
     return true;
 }
@@ -347,7 +389,10 @@ bool TUpdateController::updateClicked(const std::string& portText, bool readInfo
 bool TUpdateController::fileClicked(const std::string& fileName, const std::string& portText,
                                     bool readInfoOnly) {
     if (FImpl->state.busy || fileName.empty()) return false;
-    if (!FImpl->prepareSession(fileName, portText, readInfoOnly)) return false;
+    if (!FImpl->prepareSession(fileName, portText, readInfoOnly)) {
+        FImpl->startRefused();
+        return false;
+    }
     FImpl->startSession(TCmd::tCMD0, false);
     return true;
 }

@@ -7,6 +7,8 @@
 // its own thread, and renders what it is told; it decides nothing.
 #pragma once
 
+#include "controller/uControllerPolicy.h"
+#include "controller/uLoggerFacts.h"
 #include "controller/uProgramOptions.h"
 #include "images/uFWCatalog.h"
 #include "session/uClock.h"
@@ -46,6 +48,8 @@ struct TControllerState {
     std::string status;             // the status bar text
     int progress = 0;               // the progress bar, 0..100
     std::int64_t remainingMs = -1;  // time left of the update; -1 unknown
+    TLoggerIdentity logger;         // what the logger told of itself in this run
+    TChosenImage image;             // the image being written, once announced
 };
 
 // How one session run ended, once no restart follows.
@@ -54,25 +58,19 @@ struct TSessionOutcome {
     TNotifyRendering rendering;  // and how it renders
     int restarts = 0;            // sessions started again
     bool restartsUsedUp = false; // a restart was due but the policy allowed none
-    int selectedFW = -1;         // the catalog's selection at the end
-    std::int64_t elapsedMs = 0;  // from the first start to the end
+    // The start was refused (an image file that cannot be read): no session
+    // ran; final is an abort without a session's reason (0) and the
+    // rendering's text says why.
+    bool refused = false;
+    int selectedFW = -1;        // the catalog's selection at the end
+    TChosenImage image;         // and its header
+    TLoggerIdentity logger;     // what the logger told of itself
+    std::int64_t elapsedMs = 0; // from the first start to the end
+    std::tm endTime{};          // the local time at the end, for its report line
     // Cause and remedy for an operator when the port did not open (reason
     // 10: the cause that session's own open found), or the line failed
     // (reason 11); empty otherwise.
     std::string hint;
-};
-
-// What differs between front ends.  The window's defaults follow the
-// operator's program; tarvek2-cli asks no question and bounds the restarts.
-struct TControllerPolicy {
-    bool askQuestions = true;             // the confirmation question before "Update"
-    int maxRestarts = -1;                 // restarts of one run; -1 without a limit
-    bool keepCancelOnProgRestart = false; // a restart after reason 44 keeps a given cancel
-    // A port that did not open: its cause and remedy as a second line of the
-    // message window, after "Aborted because serial port ... is not ready!"
-    // (the report and the status bar keep that text alone).  A front end
-    // without a message window gives the outcome's hint instead.
-    bool remedyInMessage = true;
 };
 
 // The front end's side: the controller calls these on the front end's thread.
@@ -81,8 +79,8 @@ class IUpdateFrontEnd {
     virtual ~IUpdateFrontEnd() = default;
     // The state changed: render it.
     virtual void render(const TControllerState& state) = 0;
-    // Output R: one time-stamped line in the report (the front end stamps it).
-    virtual void addReport(const std::string& text) = 0;
+    // Output R: one line in the report, stamped with the controller's clock.
+    virtual void addReport(const TReportLine& line) = 0;
     virtual void clearReport() = 0;
     // Output M: the modal message window over the main window; returns after "OK".
     virtual void showInfo(const std::string& text) = 0;
@@ -114,7 +112,7 @@ struct TControllerSetup {
     TControllerPolicy policy;
     TCommThreadFactory commThreadClass; // empty: CommThreadClass
     TPortOpener opener;                 // empty: the real serial port
-    IClock* clock = nullptr;            // empty: the system clock
+    IClock* clock = nullptr;            // empty: the system clock (also the report's time stamps)
     // The cancel flag the sessions poll; empty: the controller's own.  A
     // front end whose cancel comes from a signal handler passes its flag.
     std::atomic<bool>* cancelFlag = nullptr;
@@ -141,9 +139,14 @@ class TUpdateController {
     const std::string& port() const;
     // A restart waits for timerElapsed().
     bool restartPending() const;
+    // text as a report line, stamped now on the controller's clock (for a
+    // front end that shows further texts in its report).
+    TReportLine stampedLine(const std::string& text) const;
 
     // "Update": asks the question that is due, then starts a session on
-    // portText.  True when a session started.
+    // portText.  True when a session started.  A start refused for a reason
+    // the operator is told (an image file that cannot be read) ends the run
+    // at once: sessionEnded() follows with a refused outcome.
     bool updateClicked(const std::string& portText, bool readInfoOnly);
     // "File", after the operator picked fileName: loads it into the file
     // slot and starts a session.  A file that cannot be read is reported

@@ -1,5 +1,7 @@
 #include "session/uClock.h"
 
+#include "platform/uLocalTime.h"
+
 #include <algorithm>
 #include <chrono>
 #include <thread>
@@ -12,6 +14,10 @@ bool IClock::waitMs(int ms, const std::atomic<bool>& cancel) {
         if (left <= 0) return true;
         sleepMs(static_cast<int>(std::min<std::int64_t>(left, cCancelPollMs)));
     }
+}
+
+std::tm IClock::localNow() {
+    return localTime(std::time(nullptr));
 }
 
 namespace {

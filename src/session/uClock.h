@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 
 class IClock {
   public:
@@ -15,6 +16,9 @@ class IClock {
     virtual bool waitMs(int ms, const std::atomic<bool>& cancel);
     // Milliseconds on a monotonic scale.
     virtual std::int64_t nowMs() = 0;
+    // The local wall-clock time, for the time stamps of the report; the
+    // default reads the system's.
+    virtual std::tm localNow();
 };
 
 // How often a wait looks at the cancel flag.

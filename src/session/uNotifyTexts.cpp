@@ -1,6 +1,5 @@
 #include "session/uNotifyTexts.h"
 
-#include "platform/uLocalTime.h"
 #include "session/uExceptions1V0.h"
 
 #include <cstdio>
@@ -15,9 +14,7 @@ template <typename... Args> std::string format(const char* fmt, Args... args) {
 }
 
 std::string imageText(const char* prefix, const TBl3FileHeader& h) {
-    return format("%s %s V%d.%.2d, %s, BL%d.%d", prefix,
-                  getClassName(h.vorn_class, h.vorn_print).c_str(), h.vorn_verH, h.vorn_verL,
-                  getPrintName(h.vorn_print).c_str(), h.vorn_bl, h.vorn_bl_ver);
+    return std::string(prefix) + " " + imageName(h);
 }
 
 constexpr TTextOutputs cR{true, false, false};
@@ -31,6 +28,16 @@ std::uint16_t low16(std::int32_t v) {
 }
 
 } // namespace
+
+std::string imageName(const TBl3FileHeader& h) {
+    return format("%s %s, %s, BL%d.%d", getClassName(h.vorn_class, h.vorn_print).c_str(),
+                  imageVersion(h).c_str(), getPrintName(h.vorn_print).c_str(), h.vorn_bl,
+                  h.vorn_bl_ver);
+}
+
+std::string imageVersion(const TBl3FileHeader& h) {
+    return format("V%d.%.2d", h.vorn_verH, h.vorn_verL);
+}
 
 std::string startText(const std::string& portText) {
     return "Start at serial port \"" + portText + "\"";
@@ -94,10 +101,9 @@ TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& ca
         r.text = abortText(v, portText);
         if (v == cEX_CONVERSION)
             r.outputs = cM;
-        else if (v == cEX_PROG_REPEAT) {
+        else if (v == cEX_PROG_REPEAT)
             r.outputs = cRS;
-            r.restartAfterMs = 0;
-        } else
+        else
             r.outputs = cRSM;
         break;
     case cNT_PROG_ERROR_LINE:
@@ -111,8 +117,6 @@ TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& ca
     case cNT_REPEAT_COMM:
         r.text = "Repeat update because communication error!";
         r.outputs = cSR;
-        r.restartAfterMs = cRepeatCommDelayMs;
-        r.restartKeepsCancel = true;
         break;
     case cNT_CLASS:
         r.text = format("Class %d [%s]", v, getClassName(low16(v), 0xFFFF).c_str());
@@ -170,8 +174,4 @@ TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& ca
 
 std::string reportLine(const std::tm& t, const std::string& text) {
     return format("%.2d-%.2d-%.2d -> ", t.tm_hour, t.tm_min, t.tm_sec) + text;
-}
-
-std::string reportLineNow(const std::string& text) {
-    return reportLine(localTime(std::time(nullptr)), text);
 }

@@ -30,13 +30,7 @@ struct TNotifyRendering {
     bool titlePercent = false; // application title := "<progress bar>%"
     bool endSession = false;   // back to idle before the outputs
     bool beep = false;         // short system beep after endSession
-    // Restart of the session: -1 none; 0 at once (bCancel cleared, as a new
-    // session starts); 1500 after the wait, with the kept cancel flag.
-    int restartAfterMs = -1;
-    bool restartKeepsCancel = false;
 };
-
-inline constexpr int cRepeatCommDelayMs = 1500;
 
 // portText is the text of the port box (the port the session was started for).
 TNotifyRendering renderNotification(const TNotification& n, const TFWCatalog& catalog,
@@ -48,6 +42,18 @@ std::string abortText(int reason, const std::string& portText);
 // "Start at serial port \"<port>\"".
 std::string startText(const std::string& portText);
 
+// An image as the report names it: "Tarvek2 V2.08, A10e WLAN UART, BL3.0".
+std::string imageName(const TBl3FileHeader& header);
+
+// An image's firmware version: "V2.08".
+std::string imageVersion(const TBl3FileHeader& header);
+
 // A report line: "hh-nn-ss -> text".
 std::string reportLine(const std::tm& localTime, const std::string& text);
-std::string reportLineNow(const std::string& text);
+
+// One line of the report: its text and the local time it was added at.
+struct TReportLine {
+    std::tm time{};
+    std::string text;
+    std::string line() const { return reportLine(time, text); }
+};

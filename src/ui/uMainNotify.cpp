@@ -42,8 +42,8 @@ void TfrmMain::render(const TControllerState& s) {
     ProgressBar1->setFormat(qs(progressCaption(s.progress, s.remainingMs)));
 }
 
-void TfrmMain::addReport(const std::string& text) {
-    if (frmProtocol) frmProtocol->Add(qs(text));
+void TfrmMain::addReport(const TReportLine& line) {
+    if (frmProtocol) frmProtocol->Add(qs(line.text), line.time);
 }
 
 void TfrmMain::clearReport() {

@@ -33,8 +33,8 @@ TfrmProtocol::TfrmProtocol(QWidget* mainWindow)
     Clear();
 }
 
-void TfrmProtocol::Add(const QString& sLine) {
-    Memo1->appendPlainText(QString::fromStdString(reportLineNow(sLine.toStdString())));
+void TfrmProtocol::Add(const QString& sLine, const std::tm& time) {
+    Memo1->appendPlainText(QString::fromStdString(reportLine(time, sLine.toStdString())));
     Memo1->moveCursor(QTextCursor::End);
     Memo1->moveCursor(QTextCursor::StartOfLine);
     Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());

@@ -5,6 +5,8 @@
 
 #include <QWidget>
 
+#include <ctime>
+
 class QPlainTextEdit;
 
 class TfrmProtocol final : public QWidget {
@@ -13,9 +15,9 @@ class TfrmProtocol final : public QWidget {
     // parent: the main window, under which the report is placed.
     explicit TfrmProtocol(QWidget* mainWindow);
 
-    // Appends "hh-nn-ss -> sLine" with the current local time and keeps the
-    // newest line in view.
-    void Add(const QString& sLine);
+    // Appends "hh-nn-ss -> sLine" with the local time the line was added at
+    // (the controller's clock) and keeps the newest line in view.
+    void Add(const QString& sLine, const std::tm& time);
     void Clear();
 
     QString text() const;

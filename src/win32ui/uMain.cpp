@@ -1,5 +1,6 @@
 #include "win32ui/uMain.h"
 
+#include "controller/uTimeLeft.h"
 #include "win32ui/uAbout.h"
 #include "win32ui/uBusyCursor.h"
 #include "win32ui/uConfirm.h"
@@ -9,7 +10,6 @@
 #include "win32ui/uInfo.h"
 #include "win32ui/uMessage.h"
 #include "win32ui/uPortBox.h"
-#include "win32ui/uProgressText.h"
 #include "win32ui/uProtocol.h"
 #include "win32ui/uWindowClass.h"
 
@@ -299,12 +299,12 @@ void TfrmMain::setStatus(const std::string& text) {
 
 void TfrmMain::setProgress(int percent, std::int64_t remainingMs) {
     SendMessageW(ProgressBar1, PBM_SETPOS, static_cast<WPARAM>(percent), 0);
-    const std::wstring text = wide(progressText(percent, remainingMs));
+    const std::wstring text = wide(progressCaption(percent, remainingMs));
     if (windowText(ProgressBar1) != text) SetWindowTextW(ProgressBar1, text.c_str());
 }
 
-void TfrmMain::addReport(const std::string& text) {
-    if (frmProtocol) frmProtocol->Add(text);
+void TfrmMain::addReport(const TReportLine& line) {
+    if (frmProtocol) frmProtocol->Add(line.text, line.time);
 }
 
 void TfrmMain::clearReport() {

@@ -34,7 +34,7 @@ class TfrmMain final : public IUpdateFrontEnd {
 
     // IUpdateFrontEnd
     void render(const TControllerState& state) override;
-    void addReport(const std::string& text) override;
+    void addReport(const TReportLine& line) override;
     void clearReport() override;
     void showInfo(const std::string& text) override;
     bool confirm(const std::string& question) override;

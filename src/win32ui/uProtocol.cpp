@@ -50,8 +50,8 @@ void TfrmProtocol::dpiChanged(int dpi) {
     if (old) DeleteObject(old);
 }
 
-void TfrmProtocol::Add(const std::string& text) {
-    std::wstring line = wide(reportLineNow(text));
+void TfrmProtocol::Add(const std::string& text, const std::tm& time) {
+    std::wstring line = wide(reportLine(time, text));
     const int length = GetWindowTextLengthW(FhMemo);
     if (length > 0) line.insert(0, L"\r\n");
     SendMessageW(FhMemo, EM_SETSEL, length, length);

@@ -6,6 +6,7 @@
 
 #include "win32ui/uWin.h"
 
+#include <ctime>
 #include <string>
 
 class TfrmProtocol {
@@ -16,9 +17,9 @@ class TfrmProtocol {
     TfrmProtocol(const TfrmProtocol&) = delete;
     TfrmProtocol& operator=(const TfrmProtocol&) = delete;
 
-    // Appends the line of text, stamped with the local time now, and keeps
-    // the newest line in view.
-    void Add(const std::string& text);
+    // Appends the line of text, stamped with the local time it was added at
+    // (the controller's clock), and keeps the newest line in view.
+    void Add(const std::string& text, const std::tm& time);
     void Clear();
     // Moves the window so that its top edge lies on hMain's bottom edge and
     // their left edges line up; its size stays.

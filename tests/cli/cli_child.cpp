@@ -1,5 +1,7 @@
 #include "cli_child.h"
 
+#include "text_files.h"
+
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -14,21 +16,8 @@ extern char** environ;
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-} // namespace
-
 TCliChild::TCliChild(const std::string& program, const std::vector<std::string>& args,
                      const std::string& settings) {
-    char dirTemplate[] = "/tmp/tarvek2-cli-e2e.XXXXXX";
-    FDir = ::mkdtemp(dirTemplate);
     const std::string out = FDir + "/out", err = FDir + "/err", config = FDir + "/config";
     fs::create_directories(config + "/Quorvane");
     if (!settings.empty()) std::ofstream(config + "/Quorvane/Vorn.conf") << settings;
@@ -65,8 +54,6 @@ TCliChild::~TCliChild() {
         ::kill(FPid, SIGKILL);
         ::waitpid(FPid, nullptr, 0);
     }
-    std::error_code ec;
-    fs::remove_all(FDir, ec);
 }
 
 int TCliChild::wait(std::chrono::milliseconds limit) {

@@ -3,6 +3,8 @@
 // (normal mode: no internal-mode switch there).
 #pragma once
 
+#include "temp_folder.h"
+
 #include <chrono>
 #include <string>
 #include <sys/types.h>
@@ -26,6 +28,7 @@ class TCliChild {
 
   private:
     pid_t FPid = -1;
-    std::string FDir;
+    TTempFolder FFolder{"tarvek2-cli-e2e"};
+    std::string FDir = FFolder.path().string();
     bool FDone = false;
 };

@@ -6,6 +6,7 @@
 #include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "serial/uRS232.h"
+#include "text_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -44,14 +45,6 @@ std::vector<std::uint16_t> blocksToWrite(int slot) {
     EXPECT_TRUE(vectorTable);
     blocks.push_back(0x03DF);
     return blocks;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 std::string lastLine(const std::string& text) {

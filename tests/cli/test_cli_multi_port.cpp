@@ -10,6 +10,9 @@
 #include "serial/uRS232.h"
 #include "session/uExceptions1V0.h"
 #include "session/uNotify.h"
+#include "temp_folder.h"
+#include "text_files.h"
+#include "write_order.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -31,43 +34,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr auto kRunLimit = 240s; // four unpaced updates at once: about 10 s
-
-std::vector<std::uint16_t> blocksToWrite(int slot) {
-    TFWCatalog catalog;
-    std::vector<std::uint16_t> blocks;
-    TRecordConverter conv;
-    TBl3FileHeader h;
-    int ignored = 0;
-    for (int i = 0; i < catalog.getFWLastLine(slot); ++i) {
-        catalog.accessFW(slot, 2, i, conv.sHexLine, ignored, h);
-        EXPECT_TRUE(conv.LineToRecord());
-        if (conv.count() == 0x40 && conv.type() == 0 && conv.address() != 0x03DF)
-            blocks.push_back(conv.address());
-    }
-    blocks.push_back(0x03DF); // the vector table, last
-    return blocks;
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> fieldsOf(const std::string& line) {
-    static const std::regex gap(" {2,}");
-    return {std::sregex_token_iterator(line.begin(), line.end(), gap, -1),
-            std::sregex_token_iterator()};
-}
-
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // The port is free: not locked, not left exclusive, and it opens.
 void expectReleased(const std::string& port) {
@@ -101,14 +67,10 @@ class CliMultiPort : public ::testing::Test {
         }
         return args;
     }
-    void TearDown() override {
-        std::error_code ec;
-        if (!logDir.empty()) fs::remove_all(logDir, ec);
-    }
-
     std::vector<std::unique_ptr<TSimulatedLogger>> sims;
     std::vector<std::string> ports;
-    fs::path logDir;
+    TTempFolder temp{"tarvek2-cli-logs"};
+    const fs::path logDir = temp.path();
 };
 
 TEST_F(CliMultiPort, FourLoggersEachGetTheirOwnSessionSummaryAndLogFile) {
@@ -118,7 +80,6 @@ TEST_F(CliMultiPort, FourLoggersEachGetTheirOwnSessionSummaryAndLogFile) {
     echoOnce.corruptEchoAt = 100; // differs once: restart, then complete
     otherId.updateInfo = 0x1234;  // another update ID: no image fits
     startSims({print38, print47, echoOnce, otherId});
-    logDir = fs::path(::testing::TempDir()) / ("tarvek2-logs-" + std::to_string(::getpid()));
     auto args = portArgs();
     args.insert(args.begin(), "update");
     args.push_back("--log-dir");
@@ -128,7 +89,7 @@ TEST_F(CliMultiPort, FourLoggersEachGetTheirOwnSessionSummaryAndLogFile) {
 
     // The right blocks on each logger.
     const std::vector<std::vector<std::uint16_t>> blocks{
-        blocksToWrite(1), blocksToWrite(2), blocksToWrite(1), {}};
+        blocksInWriteOrder(1), blocksInWriteOrder(2), blocksInWriteOrder(1), {}};
     for (std::size_t i = 0; i < sims.size(); ++i) {
         SCOPED_TRACE(ports[i]);
         const TSimRecord r = sims[i]->record();
@@ -208,7 +169,6 @@ TEST_F(CliMultiPort, ALinePulledMidUpdateEndsOnlyItsOwnPort) {
     TSimConfig pulled;
     pulled.cutAt = 5;
     startSims({TSimConfig{}, pulled, TSimConfig{}});
-    logDir = fs::path(::testing::TempDir()) / ("tarvek2-pulled-" + std::to_string(::getpid()));
     auto args = portArgs();
     args.insert(args.begin(), "update");
     args.push_back("--log-dir");
@@ -220,7 +180,7 @@ TEST_F(CliMultiPort, ALinePulledMidUpdateEndsOnlyItsOwnPort) {
     for (const std::size_t i : {0u, 2u}) {
         SCOPED_TRACE(ports[i]);
         EXPECT_TRUE(sims[i]->record().updateDone);
-        EXPECT_EQ(sims[i]->record().lastRunBlocks(), blocksToWrite(1));
+        EXPECT_EQ(sims[i]->record().lastRunBlocks(), blocksInWriteOrder(1));
     }
     const auto lines = linesOf(run.out());
     ASSERT_GE(lines.size(), 4u);

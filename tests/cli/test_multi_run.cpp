@@ -6,6 +6,7 @@
 #include "images/uFWVersions.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
+#include "text_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -15,20 +16,6 @@
 #include <sstream>
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-std::vector<std::string> fieldsOf(const std::string& line) {
-    static const std::regex gap(" {2,}");
-    return {std::sregex_token_iterator(line.begin(), line.end(), gap, -1),
-            std::sregex_token_iterator()};
-}
 
 // The sessions of all ports share the run's clock: one that only counts, and
 // may be used from every session thread at once.
@@ -44,7 +31,7 @@ struct TBench {
     std::map<std::string, std::unique_ptr<TFakeClock>> clocks;
     std::map<std::string, std::unique_ptr<TScriptedLogger>> loggers;
 
-    TScriptedLogger& add(const std::string& port, TLoggerIdentity id = {}) {
+    TScriptedLogger& add(const std::string& port, TScriptedIdentity id = {}) {
         clocks[port] = std::make_unique<TFakeClock>();
         loggers[port] = std::make_unique<TScriptedLogger>(*clocks[port], id);
         return *loggers[port];
@@ -82,8 +69,8 @@ class MultiRun : public ::testing::Test {
     }
 };
 
-TLoggerIdentity otherUpdateId() {
-    TLoggerIdentity id;
+TScriptedIdentity otherUpdateId() {
+    TScriptedIdentity id;
     id.updateInfo = 0x1234;
     return id;
 }
@@ -130,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(MultiRun, EveryLineCarriesItsPortAndTheSummaryComesLast) {
     o.ports = {"COM1", "COM2"};
     bench.add("COM1");
-    TLoggerIdentity print47;
+    TScriptedIdentity print47;
     print47.print = 47;
     print47.inBootloader = true;
     bench.add("COM2", print47);

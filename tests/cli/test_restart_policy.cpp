@@ -3,6 +3,7 @@
 // error, at once after a programming error), with the image choice and a
 // Ctrl-C carried into the new session.
 #include "cli_run_recorder.h"
+#include "controller/uRestartRule.h"
 #include "fake_clock.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"

@@ -9,6 +9,7 @@
 #include "cli/updateOptions.h"
 #include "images/uFWVersions.h"
 #include "session/uExceptions1V0.h"
+#include "text_files.h"
 
 #include <gtest/gtest.h>
 
@@ -17,21 +18,6 @@
 #include <sstream>
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
-// Fields separated by two or more blanks.
-std::vector<std::string> fieldsOf(const std::string& line) {
-    static const std::regex gap(" {2,}");
-    return {std::sregex_token_iterator(line.begin(), line.end(), gap, -1),
-            std::sregex_token_iterator()};
-}
 
 TPortResult result(const std::string& port, int exit, std::int64_t ms, const std::string& text) {
     TPortResult r;
@@ -45,10 +31,12 @@ TPortResult result(const std::string& port, int exit, std::int64_t ms, const std
 TEST(SummaryTable, OneRowPerPortInOrderWithFieldsApart) {
     TPortResult done =
         result("/dev/ttyUSB0", 0, 312'449, "Update Tarvek2 V2.08 succesfully completed.");
-    done.loggerClass = 0x6621;
-    done.platform = 21;
-    done.print = 38;
-    done.image = "Tarvek2 V2.08, A10e WLAN UART, BL3.0";
+    // Met in its bootloader: the class the update is for names the logger.
+    done.outcome.logger.firstClass = 0xC802;
+    done.outcome.logger.updateClass = 0x6621;
+    done.outcome.logger.platform = 21;
+    done.outcome.logger.print = 38;
+    done.outcome.image = {1, TFWCatalog().getFWHeader(1)};
     const TPortResult missing = result("ttyUSB9", cEX_PORT_NOT_READY, 40,
                                        "Aborted because serial port \"ttyUSB9\" is not ready!");
 

@@ -6,6 +6,8 @@
 #include "fake_clock.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
+#include "temp_folder.h"
+#include "text_files.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -19,21 +21,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 const std::regex kReportLine(R"(\d\d-\d\d-\d\d -> .*)");
 
 std::string builtinFile() {
     return std::string(TARVEK2_FIRMWARE_DIR) + "/Tarvek2_V2_08_PF21_PR38_BL3_0.txt";
 }
 
-class SessionCommand : public ::testing::Test {
+class SessionCommand : public TempFolderTest {
   protected:
     TFakeClock clock;
     TScriptedLogger logger{clock};
@@ -63,11 +57,10 @@ class SessionCommand : public ::testing::Test {
         for (std::string l; std::getline(in, l);)
             lines.push_back(l);
         lines.at(8 + i) = line; // after the eight header lines
-        const fs::path p = fs::path(::testing::TempDir()) / "cli_image.txt";
-        std::ofstream f(p);
+        std::string text;
         for (const auto& l : lines)
-            f << l << "\n";
-        return p.string();
+            text += l + "\n";
+        return write("cli_image.txt", text);
     }
 };
 
@@ -190,13 +183,9 @@ TEST_F(SessionCommand, ImageFileThatCannotBeReadIsRefusedBeforeThePortIsOpened) 
         std::string file;
         std::string says;
     };
-    const fs::path badHeader = fs::path(::testing::TempDir()) / "cli_bad_header.txt";
-    {
-        std::ofstream f(badHeader);
-        f << "bootloader=3\nbootloader version=0\nclass=abc\n";
-    }
-    for (const Case& c :
-         {Case{"/no/such/image.txt", "cannot open"}, Case{badHeader.string(), "abc"}}) {
+    const std::string badHeader =
+        write("cli_bad_header.txt", "bootloader=3\nbootloader version=0\nclass=abc\n");
+    for (const Case& c : {Case{"/no/such/image.txt", "cannot open"}, Case{badHeader, "abc"}}) {
         err.str("");
         o.file = c.file;
         EXPECT_EQ(run(), 1) << c.file;
@@ -230,6 +219,9 @@ TEST(ProgressBarText, FitsTheTerminalAndShowsTheTimes) {
         }
     }
     EXPECT_NE(progressBarText(0, 0, -1, 80).find("--:-- left"), std::string::npos);
+    // The time left as the window shows it: 4.5 s left is 0:05.
+    EXPECT_NE(progressBarText(99, 4'500, 4'500, 80).find("0:04 elapsed  0:05 left"),
+              std::string::npos);
     EXPECT_EQ(progressBarText(100, 0, 0, 80).find("[########################################]"),
               0u);
     EXPECT_EQ(progressBarText(50, 0, 0, 80).substr(0, 22), "[####################.");

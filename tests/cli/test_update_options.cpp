@@ -58,11 +58,15 @@ TEST_P(SessionOptions, ParseCheckAndSettings) {
         EXPECT_NE(refusal.find("SOURCE"), std::string::npos);
         return;
     }
-    const TSessionSettings s = sessionSettings(p.o);
+    // The controller's options, by the internal-mode rule every front end
+    // shares.
+    const TProgramOptions options = buildProgramOptions(optionRequest(p.o), c.internMode);
+    const TSessionSettings& s = options.settings;
     EXPECT_EQ(s.bCheckClass, c.settings.bCheckClass);
     EXPECT_EQ(s.bCheckFamily, c.settings.bCheckFamily);
     EXPECT_EQ(s.bCheckInfo, c.settings.bCheckInfo);
-    EXPECT_EQ(s.bInfoOnly, c.settings.bInfoOnly);
+    EXPECT_EQ(options.iFileMode, !c.internMode ? 0 : p.o.file.empty() ? 1 : 2);
+    EXPECT_EQ(p.o.infoOnly, c.settings.bInfoOnly);
     EXPECT_EQ(p.o.maxRestarts, c.maxRestarts);
 }
 

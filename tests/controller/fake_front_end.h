@@ -45,6 +45,7 @@ class TFakeFrontEnd final : public IUpdateFrontEnd {
     std::vector<bool> busyAtMessage;
     std::vector<TSessionOutcome> outcomes;
     std::vector<TNotification> notifiedKinds;
+    std::vector<std::string> reportLines; // as the report shows them, stamped
     bool answer = true;
     TQueueSink sink;
 
@@ -54,7 +55,10 @@ class TFakeFrontEnd final : public IUpdateFrontEnd {
         if (state.status != before) calls.push_back("S:" + state.status);
         renders.push_back(state);
     }
-    void addReport(const std::string& text) override { calls.push_back("R:" + text); }
+    void addReport(const TReportLine& line) override {
+        calls.push_back("R:" + line.text);
+        reportLines.push_back(line.line());
+    }
     void clearReport() override { calls.push_back("clear"); }
     void showInfo(const std::string& text) override {
         calls.push_back("M:" + text);

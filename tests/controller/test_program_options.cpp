@@ -166,4 +166,29 @@ TEST(TimeLeft, WaitsAfterTheLastRecordAreTheSessionsOwn) {
     EXPECT_EQ(progressCaption(37, -1), "37%");
 }
 
+// Every program shows the time left through one formatter: with 4.5 s left
+// the window and the terminal both show 0:05; a time passed counts whole
+// seconds.
+TEST(TimeLeft, OneTextForEveryProgram) {
+    const struct {
+        std::int64_t ms;
+        const char* left;
+        const char* elapsed;
+    } cases[] = {
+        {0, "0:00", "0:00"},
+        {1, "0:01", "0:00"},
+        {4'500, "0:05", "0:04"},
+        {59'001, "1:00", "0:59"},
+        {65'000, "1:05", "1:05"},
+        {3'599'500, "1:00:00", "59:59"},
+        {3'723'000, "1:02:03", "1:02:03"},
+        {-5, "0:00", "0:00"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(timeLeftText(c.ms), c.left) << c.ms;
+        EXPECT_EQ(elapsedText(c.ms), c.elapsed) << c.ms;
+    }
+    EXPECT_EQ(progressCaption(99, 4'500), "99% - 0:05 left");
+}
+
 } // namespace

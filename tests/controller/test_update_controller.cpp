@@ -8,6 +8,7 @@
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
 #include "session/uTarvekCommThread.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -344,8 +345,54 @@ TEST_F(ControllerSessions, FullUpdateEndsIdleWithTheOutcome) {
     EXPECT_EQ(o.selectedFW, 1);
     EXPECT_EQ(o.elapsedMs, clock.now.load());
     EXPECT_TRUE(o.hint.empty());
+    EXPECT_FALSE(o.refused);
     EXPECT_EQ(fe.calls.front(), "clear");
     EXPECT_EQ(count("M:Update Tarvek2 V2.08 succesfully completed."), 1);
+
+    // The facts a front end shows, as the logger told them: it answered
+    // with its application's class first, the bootloader told the class the
+    // update is for.
+    const TScriptedIdentity told;
+    TLoggerIdentity expected;
+    expected.firstClass = told.appClass;
+    expected.updateClass = told.updateClass;
+    expected.firstVersion = told.appVersion;
+    expected.version = told.blVersion;
+    expected.platform = told.platform;
+    expected.print = told.print;
+    expected.info = told.info;
+    expected.updateInfo = told.updateInfo;
+    EXPECT_EQ(o.logger, expected);
+    EXPECT_EQ(s.logger, expected);
+    EXPECT_EQ(loggerName(o.logger), "Tarvek2 A10e WLAN UART");
+    const TChosenImage image{1, controller->catalog().getFWHeader(1)};
+    EXPECT_EQ(o.image, image);
+    EXPECT_EQ(s.image, image);
+    EXPECT_EQ(o.image.header.vorn_print, told.print);
+
+    // The report's time stamps come from the controller's clock.
+    ASSERT_FALSE(fe.reportLines.empty());
+    EXPECT_EQ(fe.reportLines.front(), "07-06-45 -> Start at serial port \"COM5\"");
+    const std::tm end = clock.localNow();
+    EXPECT_EQ(fe.reportLines.back(),
+              reportLine(end, "Update Tarvek2 V2.08 succesfully completed."));
+    EXPECT_EQ(o.endTime.tm_sec, end.tm_sec);
+    EXPECT_EQ(o.endTime.tm_min, end.tm_min);
+}
+
+// A run learns its facts afresh: a new "Update" forgets the last logger and
+// image until the session tells them again.
+TEST_F(ControllerSessions, FactsBelongToOneRun) {
+    make();
+    ASSERT_TRUE(controller->updateClicked("COM5", false));
+    fe.pump(*controller);
+    ASSERT_TRUE(controller->state().image.chosen());
+    logger.fault = silence; // the next logger never answers
+    ASSERT_TRUE(controller->updateClicked("COM5", false));
+    EXPECT_EQ(controller->state().logger, TLoggerIdentity{});
+    EXPECT_FALSE(controller->state().image.chosen());
+    controller->cancelClicked();
+    fe.pump(*controller);
 }
 
 // The time left: the writing's pace since the image was announced, and the
@@ -559,10 +606,11 @@ TEST_F(ControllerSessions, ReadInfoOnlyReachesTheSessionAndItsRestarts) {
 
 class ControllerFiles : public ControllerSessions {
   protected:
-    std::string path(const char* name) { return ::testing::TempDir() + "controller_" + name; }
+    TTempFolder folder{"tarvek2-controller"};
+    std::string path(const char* name) { return (folder / name).string(); }
     std::string write(const char* name, const std::string& text) {
         const std::string p = path(name);
-        std::ofstream(p, std::ios::binary) << text;
+        EXPECT_TRUE(writeFile(p, text));
         return p;
     }
     static std::string goodImage() {
@@ -581,18 +629,27 @@ TEST_F(ControllerFiles, FileThatCannotBeReadIsReportedAndStartsNothing) {
                          "versionL=8\nplatform=21\nprint=38\ndate=x\n:00000001FF\n");
     for (const std::string& file : {bad, path("missing.txt")}) {
         fe.calls.clear();
+        fe.outcomes.clear();
         EXPECT_FALSE(controller->fileClicked(file, "COM5", false));
-        ASSERT_EQ(fe.calls.size(), 4u);
+        ASSERT_EQ(fe.calls.size(), 5u);
         const std::string text = fe.calls[1].substr(2);
         EXPECT_EQ(text.rfind("Cannot read the image file \"" + file + "\": ", 0), 0u) << text;
-        EXPECT_EQ(fe.calls, (Calls{"clear", "R:" + text, "S:" + text, "M:" + text}));
+        EXPECT_EQ(fe.calls, (Calls{"clear", "R:" + text, "S:" + text, "M:" + text, "ended"}));
+        // The refused start is the run's outcome, as the controller tells it.
+        ASSERT_EQ(fe.outcomes.size(), 1u);
+        const TSessionOutcome& o = fe.outcomes[0];
+        EXPECT_TRUE(o.refused);
+        EXPECT_EQ(o.final, (TNotification{cNT_ABORT, 0}));
+        EXPECT_EQ(o.rendering.text, text);
+        EXPECT_EQ(o.selectedFW, -1);
+        EXPECT_FALSE(o.image.chosen());
+        EXPECT_EQ(o.restarts, 0);
         EXPECT_EQ(controller->state().status, text);
         EXPECT_FALSE(controller->state().busy);
         EXPECT_EQ(controller->catalog().iSelectedFW.load(), -1);
         EXPECT_TRUE(controller->catalog().FileLines.empty());
     }
     EXPECT_TRUE(started.empty());
-    std::remove(bad.c_str());
 }
 
 TEST_F(ControllerFiles, FileIsWrittenFromItsSlotAlsoAfterARestart) {
@@ -623,7 +680,6 @@ TEST_F(ControllerFiles, FileIsWrittenFromItsSlotAlsoAfterARestart) {
     logger.fault = nullptr;
     ASSERT_TRUE(controller->updateClicked("COM5", false));
     EXPECT_EQ(started.back().selected, -1);
-    std::remove(file.c_str());
 }
 
 // --- Closing ------------------------------------------------------------------

@@ -1,5 +1,7 @@
 // The command-line updater's offline commands, run as the operator runs them:
 // "images" lists the built-in images, "check" judges an image file.
+#include "temp_folder.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -122,9 +124,7 @@ TEST(Cli, CheckFailsBrokenCopiesNamingTheLine) {
          "First bad line: 2364:"},
         {"missing end line", [](auto& l) { l.pop_back(); }, "index 2363 is not"},
     };
-    const fs::path dir =
-        fs::temp_directory_path() / ("tarvek2_core_cli_" + std::to_string(::getpid()));
-    fs::create_directories(dir);
+    const TTempFolder dir("tarvek2-core-cli");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto lines = good;
@@ -140,6 +140,4 @@ TEST(Cli, CheckFailsBrokenCopiesNamingTheLine) {
         EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
         EXPECT_NE(run.out.find("bad image"), std::string::npos) << run.out;
     }
-    std::error_code ec;
-    fs::remove_all(dir, ec);
 }

@@ -1,6 +1,7 @@
 // Loading update images from text files: the header pass, the line list
 // (every line without "="), line breaks, and files that cannot be loaded.
 #include "images/uImageFile.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -51,25 +52,7 @@ std::vector<std::string> operator+(std::vector<std::string> a, const std::vector
     return a;
 }
 
-class ImageFile : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        dir_ = fs::temp_directory_path() /
-               ("tarvek2_core_" + std::to_string(::getpid()) + "_" + info->name());
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string write(const std::string& name, const std::string& content) {
-        const auto path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
-    }
-    fs::path dir_;
-};
+class ImageFile : public TempFolderTest {};
 
 } // namespace
 
@@ -197,7 +180,7 @@ TEST_F(ImageFile, HeaderPassAloneLeavesTheLinesToTheCaller) {
 }
 
 TEST_F(ImageFile, MissingFileOrDirectoryCannotBeOpened) {
-    for (const auto& path : {(dir_ / "missing.txt").string(), dir_.string()}) {
+    for (const auto& path : {(dir / "missing.txt").string(), dir.path().string()}) {
         TBl3FileHeader header = cStale;
         std::vector<std::string> lines = {"stale line"};
         const TImageLoad load = loadImageFile(path, header, lines);

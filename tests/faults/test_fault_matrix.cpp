@@ -11,7 +11,7 @@
 // the threads and descriptors it had before the row.
 #include "TSimulatedLogger.h"
 #include "cli_child.h"
-#include "final_waiter.h"
+#include "notify_recorder.h"
 #include "port_holder.h"
 #include "process_census.h"
 #include "small_image.h"
@@ -362,7 +362,7 @@ void FaultMatrix::runSessions(const TFaultRow& row, const std::string& sPort, TS
         TFWCatalog catalog;
         useSmallImage(catalog);
         std::atomic<bool> cancel{false};
-        TFinalWaiter window;
+        TNotifyRecorder window;
         TSessionContext context;
         context.hWindow = &window;
         context.sPort = sPort;
@@ -394,7 +394,7 @@ void FaultMatrix::runSessions(const TFaultRow& row, const std::string& sPort, TS
         }
         session->Join();
 
-        const auto all = window.all();
+        const auto all = window.snapshot();
         EXPECT_EQ(window.finals(), 1);
         ASSERT_FALSE(all.empty());
         EXPECT_EQ(all.back(), row.finals[s])

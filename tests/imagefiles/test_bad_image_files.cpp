@@ -12,6 +12,7 @@
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
 #include "session/uTarvekCommThread.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -112,23 +113,7 @@ TUpdate updateFrom(const TBl3FileHeader& header, const std::vector<std::string>&
     return u;
 }
 
-class BadImageFiles : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() / ("tarvek2_imagefiles_" + std::to_string(::getpid()));
-        fs::create_directories(dir_);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(dir_, ec);
-    }
-    std::string write(const std::string& name, const std::string& content) {
-        const auto path = dir_ / name;
-        std::ofstream(path, std::ios::binary) << content;
-        return path.string();
-    }
-    fs::path dir_;
-};
+class BadImageFiles : public TempFolderTest {};
 
 } // namespace
 

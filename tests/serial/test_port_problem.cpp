@@ -1,6 +1,7 @@
 // The open tells why it failed: the cause as the failing call found it, and
 // the operator's words for it.  A session keeps the cause of its own open to
 // its end.
+#include "notify_recorder.h"
 #include "pty_pair.h"
 #include "serial/uRS232.h"
 #include "session/uCommThread.h"
@@ -63,11 +64,6 @@ class TOtherHolder {
     pid_t FPid = -1;
     int FToChild = -1;
     bool FHolds = false;
-};
-
-struct TRecorder : INotifySink {
-    std::vector<TNotification> posted;
-    void post(const TNotification& n) override { posted.push_back(n); }
 };
 
 TEST(PortProblem, APortThatOpensHasNoCauseAndIsNotKept) {
@@ -243,7 +239,7 @@ TEST(PortProblem, ASessionWhosePortDoesNotOpenKeepsTheCauseToItsEnd) {
     TPtyPair pty;
     TOtherHolder other(pty.slavePath());
     ASSERT_TRUE(other.holds());
-    TRecorder rec;
+    TNotifyRecorder rec;
     TFWCatalog catalog;
     std::atomic<bool> cancel{false};
     TSessionContext context;
@@ -255,9 +251,9 @@ TEST(PortProblem, ASessionWhosePortDoesNotOpenKeepsTheCauseToItsEnd) {
     session.Execute();
     other.release();
 
-    ASSERT_FALSE(rec.posted.empty());
-    EXPECT_EQ(rec.posted.back().kind, cNT_ABORT);
-    EXPECT_EQ(rec.posted.back().value, cEX_PORT_NOT_READY);
+    ASSERT_FALSE(rec.all.empty());
+    EXPECT_EQ(rec.all.back().kind, cNT_ABORT);
+    EXPECT_EQ(rec.all.back().value, cEX_PORT_NOT_READY);
     EXPECT_EQ(session.PortProblem().cause, TPortCause::busy);
     EXPECT_THAT(portProblemText(session.PortProblem(), pty.slavePath()),
                 HasSubstr("in use by another program"));
@@ -275,11 +271,11 @@ TEST(PortProblem, ASessionWhosePortDoesNotOpenKeepsTheCauseToItsEnd) {
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(c.sPort);
-        TRecorder r;
+        TNotifyRecorder r;
         TCommThread s({&r, TCmd::tCMD0, c.sPort, &catalog, {}, &cancel, nullptr, c.opener});
         s.Execute();
-        ASSERT_EQ(r.posted.size(), 1u) << "nothing but the final notification";
-        EXPECT_EQ(r.posted[0].value, cEX_PORT_NOT_READY);
+        ASSERT_EQ(r.all.size(), 1u) << "nothing but the final notification";
+        EXPECT_EQ(r.all[0].value, cEX_PORT_NOT_READY);
         EXPECT_EQ(s.PortProblem().cause, c.cause);
         EXPECT_FALSE(portProblemText(s.PortProblem(), c.sPort).empty());
     }
@@ -287,13 +283,13 @@ TEST(PortProblem, ASessionWhosePortDoesNotOpenKeepsTheCauseToItsEnd) {
 
 TEST(PortProblem, ASessionWhosePortOpensHasNoCause) {
     TPtyPair pty;
-    TRecorder rec;
+    TNotifyRecorder rec;
     TFWCatalog catalog;
     std::atomic<bool> cancel{false};
     TCommThread session({&rec, TCmd::tCMD0, pty.slavePath(), &catalog, {}, &cancel, nullptr, {}});
     session.Execute();
-    ASSERT_FALSE(rec.posted.empty());
-    EXPECT_EQ(rec.posted.back().kind, cNT_DONE);
+    ASSERT_FALSE(rec.all.empty());
+    EXPECT_EQ(rec.all.back().kind, cNT_DONE);
     EXPECT_FALSE(session.PortProblem().failed());
 }
 

@@ -1,4 +1,5 @@
 // The termios port against a pseudo-terminal whose master plays the logger.
+#include "notify_recorder.h"
 #include "pty_pair.h"
 #include "serial/uRS232.h"
 #include "serial/uRS232Posix.h"
@@ -344,10 +345,7 @@ TEST_F(PosixPortDrain, AQueueThatEmptiesEndsTheWriteAndOneThatCannotBeAskedFails
 // A session whose writes never leave the driver ends as a failed write does,
 // with a port error, and soon: the first null frame's write is its last.
 TEST_F(PosixPortDrain, ASessionOnAStalledDriverEndsWithAPortError) {
-    struct TRecorder : INotifySink {
-        std::vector<TNotification> posted;
-        void post(const TNotification& n) override { posted.push_back(n); }
-    } rec;
+    TNotifyRecorder rec;
     TFWCatalog catalog;
     std::atomic<bool> cancel{false};
     int opens = 0;
@@ -361,9 +359,9 @@ TEST_F(PosixPortDrain, ASessionOnAStalledDriverEndsWithAPortError) {
     TCommThread session({&rec, TCmd::tCMD0, "stalled", &catalog, {}, &cancel, nullptr, stalled});
     session.Execute();
     EXPECT_EQ(opens, 1);
-    ASSERT_EQ(rec.posted.size(), 1u);
-    EXPECT_EQ(rec.posted[0].kind, cNT_ABORT);
-    EXPECT_EQ(rec.posted[0].value, cEX_PORT_IO);
+    ASSERT_EQ(rec.all.size(), 1u);
+    EXPECT_EQ(rec.all[0].kind, cNT_ABORT);
+    EXPECT_EQ(rec.all[0].value, cEX_PORT_IO);
     EXPECT_FALSE(session.PortProblem().failed());
 }
 

@@ -13,7 +13,6 @@ struct TextCase {
     bool endSession = false;
     bool beep = false;
     int progress = -1;
-    int restartAfterMs = -1;
 };
 
 // The outputs as the letters R, S and M in the order they are done.
@@ -39,7 +38,6 @@ TEST_P(NotifyTexts, RenderAsTheOperatorSeesThem) {
     EXPECT_EQ(r.endSession, c.endSession) << c.text;
     EXPECT_EQ(r.beep, c.beep) << c.text;
     EXPECT_EQ(r.progress, c.progress) << c.text;
-    EXPECT_EQ(r.restartAfterMs, c.restartAfterMs) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -50,13 +48,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{{cNT_PROGRESS, 37}, "Progress 37%", "R", false, false, 37},
         TextCase{{cNT_PROG_ERROR_LINE, 12}, "Aborted because programming error at line 12 !", "RS"},
         TextCase{{cNT_CONV_ERROR_LINE, 7}, "Aborted because conversion error at line  7 !", "R"},
-        TextCase{{cNT_REPEAT_COMM, 0},
-                 "Repeat update because communication error!",
-                 "SR",
-                 false,
-                 false,
-                 -1,
-                 1500},
+        TextCase{{cNT_REPEAT_COMM, 0}, "Repeat update because communication error!", "SR"},
         TextCase{{cNT_CLASS, 0x6621}, "Class 26145 [Tarvekx]", "R"},
         TextCase{{cNT_CLASS, 0xC802}, "Class 51202 [BL3]", "R"},
         TextCase{{cNT_CLASS, 0x1234}, "Class 4660 [?]", "R"},
@@ -92,7 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{{cNT_ABORT, 41}, "Aborted because the logger is not ready!", "RSM", true, true},
         TextCase{{cNT_ABORT, 42}, "Aborted because last line is wrong !", "RSM", true, true},
         TextCase{{cNT_ABORT, 43}, "Aborted because conversion error!", "M", true, true},
-        TextCase{{cNT_ABORT, 44}, "Repeat because programming error!", "RS", true, true, -1, 0},
+        TextCase{{cNT_ABORT, 44}, "Repeat because programming error!", "RS", true, true},
         TextCase{{cNT_ABORT, 45}, "Update was not successfull!", "RSM", true, true},
         TextCase{{cNT_ABORT, 46},
                  "Aborted because the logger transmitted an invalid answer!",
@@ -114,10 +106,12 @@ TEST(NotifyTextsIgnored, UnknownKindsAndVectorTableValues) {
     EXPECT_FALSE(renderNotification({cNT_VECTOR_TABLE, 2}, catalog, "").handled);
 }
 
-TEST(NotifyTextsRestart, RepeatCommKeepsCancelReason44DoesNot) {
+TEST(NotifyTextsImage, NameAndVersionAsTheReportGivesThem) {
     TFWCatalog catalog;
-    EXPECT_TRUE(renderNotification({cNT_REPEAT_COMM, 0}, catalog, "").restartKeepsCancel);
-    EXPECT_FALSE(renderNotification({cNT_ABORT, cEX_PROG_REPEAT}, catalog, "").restartKeepsCancel);
+    const TBl3FileHeader h = catalog.getFWHeader(1);
+    EXPECT_EQ(imageName(h), "Tarvek2 V2.08, A10e WLAN UART, BL3.0");
+    EXPECT_EQ(imageVersion(h), "V2.08");
+    EXPECT_EQ(renderNotification({cNT_CHECK_IMAGE, 1}, catalog, "").text, "Check " + imageName(h));
 }
 
 TEST(ReportLine, TimeStampArrowText) {

@@ -5,6 +5,7 @@
 #include "images/uConvert1V0.h"
 #include "images/uFWCatalog.h"
 #include "images/uFWVersions.h"
+#include "write_order.h"
 
 #include <array>
 #include <cstdint>
@@ -59,24 +60,9 @@ inline std::uint16_t identityBlock(std::uint16_t platform) {
     return static_cast<std::uint16_t>(getMemoryMap(platform)[0].first / 64);
 }
 
-// The data records of a built-in image in the order the updater sends them:
-// every full data record, the vector-table record (block 0x03DF) last.
+// The data records of a built-in image in the order the updater sends them.
 inline std::vector<std::string> recordsToSend(int slot) {
-    TFWCatalog catalog;
-    catalog.iSelectedFW = slot;
-    std::vector<std::string> lines;
-    std::string held, line;
-    for (int i = 0; i < catalog.getLastLine(); ++i) {
-        catalog.getLine(i, line);
-        TRecordConverter conv;
-        if (!convert(line, conv) || conv.count() != 0x40 || conv.type() != 0x00) continue;
-        if (conv.address() == 0x03DF)
-            held = line;
-        else
-            lines.push_back(line);
-    }
-    if (!held.empty()) lines.push_back(held);
-    return lines;
+    return recordsInWriteOrder(slot);
 }
 
 } // namespace simtraffic

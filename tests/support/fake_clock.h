@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -39,8 +40,19 @@ class TFakeClock final : public IClock {
     }
     std::int64_t nowMs() override { return now; }
     void advance(std::int64_t ms) { now += ms; }
+    // The wall clock moves with the counted time, from wallStartS seconds
+    // after midnight.
+    std::tm localNow() override {
+        const std::int64_t s = wallStartS + now.load() / 1000;
+        std::tm t{};
+        t.tm_hour = static_cast<int>(s / 3600 % 24);
+        t.tm_min = static_cast<int>(s / 60 % 60);
+        t.tm_sec = static_cast<int>(s % 60);
+        return t;
+    }
 
     std::atomic<std::int64_t> now{0};
+    std::int64_t wallStartS = 7 * 3600 + 6 * 60 + 45; // 07:06:45
     std::vector<int> sleeps;
     std::int64_t actionAtMs = -1;
     std::function<void()> action;

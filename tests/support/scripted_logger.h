@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-struct TLoggerIdentity {
+struct TScriptedIdentity {
     std::uint16_t appClass = 0x6621;
     std::uint16_t appVersion = 0x0207;
     std::uint16_t blVersion = 0x0300;
@@ -42,7 +42,7 @@ struct TExchange {
 
 class TScriptedLogger {
   public:
-    explicit TScriptedLogger(TFakeClock& clock, TLoggerIdentity id = {}) : clock(clock), id(id) {}
+    explicit TScriptedLogger(TFakeClock& clock, TScriptedIdentity id = {}) : clock(clock), id(id) {}
 
     // Called with every exchange before its answer is queued; may change
     // ex.answer (an empty answer is silence).
@@ -55,7 +55,7 @@ class TScriptedLogger {
     int shortWriteAt = 0;
 
     TFakeClock& clock;
-    TLoggerIdentity id;
+    TScriptedIdentity id;
     bool switched = false;  // the switch frame moved it into the bootloader
     bool restarted = false; // the finish record restarted it into the application
     bool inBootloader() const { return (id.inBootloader || switched) && !restarted; }
