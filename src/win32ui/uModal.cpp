@@ -1,6 +1,9 @@
 #include "win32ui/uModal.h"
 
 void runModal(HWND hDlg, HWND hOwner, const bool& done) {
+    // The window that had the keyboard before: the main window, or a modal
+    // window of ours over it (the overview) that keeps it disabled.
+    const HWND before = GetActiveWindow();
     const bool ownerEnabled = hOwner && IsWindowEnabled(hOwner);
     if (ownerEnabled) EnableWindow(hOwner, FALSE);
     ShowWindow(hDlg, SW_SHOW);
@@ -17,8 +20,15 @@ void runModal(HWND hDlg, HWND hOwner, const bool& done) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    // The owner first, so that it, not another program, becomes active.
+    // The owner enabled first, and the window that was active before
+    // activated before this one hides, so that the activation goes back to
+    // it, not to a disabled window or to another program.
     if (ownerEnabled) EnableWindow(hOwner, TRUE);
+    const HWND back = before && before != hDlg && IsWindow(before) && IsWindowVisible(before) &&
+                              IsWindowEnabled(before)
+                          ? before
+                          : hOwner;
+    if (back) SetActiveWindow(back);
     ShowWindow(hDlg, SW_HIDE);
-    if (hOwner) SetActiveWindow(hOwner);
+    if (back && GetActiveWindow() != back) SetActiveWindow(back);
 }

@@ -5,8 +5,18 @@
 //   ui_driver cancel    PROGRAM   "Cancel" during the update on COM5
 //   ui_driver restart   PROGRAM   silent logger on COM6: restarts, then "Cancel"
 //   ui_driver intern    PROGRAM FILE   internal mode with "f:+": report window, "Read
-//                                  info only", "File", "File version", overview
+//                                  info only", "File" and "File version" with a
+//                                  name outside the code page, the overview (one
+//                                  width at every opening, the keyboard back after
+//                                  a message over it)
 //   ui_driver closebusy PROGRAM   closing while busy: "No" keeps it, "Yes" ends it
+//                                  within 1.5 s in every phase, "Cancel" disabled
+//   ui_driver shutdown  PROGRAM   WM_QUERYENDSESSION refused while busy, with a
+//                                  reason; WM_ENDSESSION ends the session
+//   ui_driver minimise  PROGRAM   internal mode: minimised during an update, the
+//                                  report keeps its size and comes back docked
+//   ui_driver remedy    PROGRAM [DIR]   a missing port: the message window shows
+//                                  the cause and remedy in full (picture into DIR)
 //   ui_driver ports     PROGRAM   the port box from the registry's serial device map,
 //                                  refilled when a port arrives (WM_DEVICECHANGE)
 //   ui_driver screenshots PROGRAM DIR   pictures of the windows as BMP files in DIR
@@ -33,6 +43,9 @@
 namespace {
 
 int gFailures = 0;
+
+RECT unite(const RECT& a, const RECT& b);
+void shoot(const std::wstring& dir, const char* name, const RECT& r);
 
 void check(bool ok, const std::string& what) {
     std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
@@ -490,10 +503,54 @@ int scenarioIntern(const std::wstring& exe, const std::string& file) {
         {"Tarvek2", "2.08", "F5438 WD2", "A10e WLAN UART", "01.12.2021 09:05:00", "3.0"}};
     app.menu(cIdMenuFirmware);
     checkOverview(app, builtIn, "\"Firmware\"");
+    // Opened three more times, the overview keeps one width.
+    std::vector<LONG> widths;
+    for (int i = 0; i < 3; ++i) {
+        app.menu(cIdMenuFirmware);
+        HWND ov = nullptr;
+        waitUntil([&] { return (ov = app.overview()); }, 10000);
+        if (!ov) break;
+        const RECT o = rectOf(ov);
+        widths.push_back(o.right - o.left);
+        PostMessageW(GetDlgItem(ov, IDOK), BM_CLICK, 0, 0);
+        waitUntil([&] { return !IsWindowVisible(ov); }, 5000);
+    }
+    std::string seen;
+    for (const LONG w : widths)
+        seen += std::to_string(w) + " ";
+    check(widths.size() == 3 && widths[0] == widths[1] && widths[1] == widths[2],
+          "the overview opened three times keeps one width: " + seen);
 
-    // "File": the file's image (version 2.09) is checked first.
+    // The message window over the overview: after its "OK" the overview has
+    // the keyboard again, and Enter presses the overview's "OK".
+    app.click(cIdUpdate); // "Read info only" is still checked: a short session
+    app.menu(cIdMenuFirmware);
+    HWND ov = nullptr;
+    waitUntil([&] { return (ov = app.overview()); }, 10000);
+    text = awaitMessage(app, 60000, &msg);
+    check(ov && IsWindowVisible(ov) && text == "Only read update info!",
+          "the message window opens over the overview: " + quoted(text));
+    pressOk(app, msg);
+    check(ov && waitUntil([&] { return GetForegroundWindow() == ov; }, 3000),
+          "after \"OK\" the overview is the active window again");
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    check(ov && waitUntil([&] { return !IsWindowVisible(ov); }, 5000),
+          "Enter closes the overview: its \"OK\" has the keyboard focus");
+    if (ov && IsWindowVisible(ov)) PostMessageW(GetDlgItem(ov, IDOK), BM_CLICK, 0, 0);
+    check(waitUntil([&] { return IsWindowEnabled(app.main) != FALSE; }, 5000),
+          "the main window takes input again");
+
+    // "File" with a name outside the system's code page: the file's image
+    // (version 2.09) is checked first.
+    const std::wstring wideFile = windowsPath(file) + L"-euro\u20ac-\u6587\u4ef6.txt";
+    check(CopyFileW(windowsPath(file).c_str(), wideFile.c_str(), FALSE) != FALSE,
+          "an image file named with \"\u20ac\" and CJK letters");
     app.click(cIdFile);
-    pickFile(app, windowsPath(file));
+    pickFile(app, wideFile);
     text = awaitMessage(app, 60000, &msg);
     check(text == "Only read update info!", "\"File\" with read info only: " + quoted(text));
     lines = app.report();
@@ -505,31 +562,223 @@ int scenarioIntern(const std::wstring& exe, const std::string& file) {
     pressOk(app, msg);
 
     app.menu(cIdMenuFileVersion);
-    pickFile(app, windowsPath(file));
+    pickFile(app, wideFile);
     std::vector<std::vector<std::string>> withFile = builtIn;
     withFile.insert(withFile.begin(), {"Tarvek2", "2.09", "F5438 WD2", "A10e WLAN UART",
                                        "01.12.2021 09:05:00", "3.0"});
     checkOverview(app, withFile, "\"File version\"");
+    DeleteFileW(wideFile.c_str());
+    closeIdle(app);
+    return gFailures;
+}
+
+// "Yes" to closing while busy: the program shows that it is ending
+// ("Cancel" disabled, the busy cursor kept) and ends within 1.5 s.
+void closeYes(TApp& app, const std::string& phase) {
+    PostMessageW(app.main, WM_CLOSE, 0, 0);
+    answerConfirm(app, cCloseQuestion, true);
+    const auto t0 = std::chrono::steady_clock::now();
+    // Either still ending, with "Cancel" shown but disabled, or already gone.
+    const bool ending =
+        app.exitedWithin(0) >= 0 ||
+        (app.shown(cIdCancel) && !app.enabled(cIdCancel) && !app.enabled(cIdUpdate));
+    check(ending, phase + ": after \"Yes\" \"Cancel\" is disabled until the end");
+    const long code = app.exitedWithin(5000);
+    const long long ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    check(code == 0 && ms <= 1500, phase + ": \"Yes\": the program ends within 1.5 s (exit " +
+                                       std::to_string(code) + " after " + std::to_string(ms) +
+                                       " ms)");
+}
+
+// Internal mode: the main window minimised during an update, then restored.
+// While minimised the report is not docked to the minimised window's place
+// nor given its width; it comes back under the main window, as wide as it.
+int scenarioMinimise(const std::wstring& exe) {
+    TApp app(exe, L"port:COM5");
+    if (!app.ok()) return gFailures;
+    HWND report = nullptr;
+    waitUntil(
+        [&] {
+            report = app.reportWindow();
+            return report && IsWindowVisible(report);
+        },
+        10000);
+    check(report && IsWindowVisible(report), "internal mode: the report window shows");
+    if (!report) return gFailures;
+    const RECT shown = rectOf(report);
+    app.click(cIdUpdate);
+    check(waitUntil([&] { return app.progress() >= 1; }, 120000), "the update is under way");
+    ShowWindow(app.main, SW_MINIMIZE);
+    check(waitUntil([&] { return IsIconic(app.main) != FALSE; }, 5000),
+          "the main window minimised");
+    const int p = app.progress();
+    check(waitUntil([&] { return app.progress() >= p + 2; }, 120000),
+          "the update goes on while minimised");
+    const RECT whileMin = rectOf(report);
+    check(!IsWindowVisible(report) || (whileMin.right - whileMin.left == shown.right - shown.left),
+          "while minimised the report keeps its width (" +
+              std::to_string(whileMin.right - whileMin.left) + ")");
+    ShowWindow(app.main, SW_RESTORE);
+    check(waitUntil([&] { return !IsIconic(app.main); }, 5000), "the main window restored");
+    const int q = app.progress();
+    waitUntil([&] { return app.progress() > q; }, 60000);
+    const RECT m = rectOf(app.main);
+    const RECT r = rectOf(report);
+    check(IsWindowVisible(report) && r.top == m.bottom && r.left == m.left &&
+              r.right - r.left == m.right - m.left && r.bottom - r.top == shown.bottom - shown.top,
+          "restored: the report back under the main window, as wide as it, its height kept (" +
+              std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) + ")");
+    app.click(cIdCancel);
+    HWND msg = nullptr;
+    awaitMessage(app, 30000, &msg);
+    pressOk(app, msg);
     closeIdle(app);
     return gFailures;
 }
 
 int scenarioCloseBusy(const std::wstring& exe) {
+    {
+        TApp app(exe, L"port:COM5");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(waitUntil([&] { return app.progress() >= 1; }, 120000), "the update is under way");
+        PostMessageW(app.main, WM_CLOSE, 0, 0);
+        answerConfirm(app, cCloseQuestion, false);
+        const int p = app.progress();
+        check(waitUntil([&] { return app.progress() > p; }, 60000) && IsWindow(app.main),
+              "\"No\": the window and the update go on");
+        app.checkBusy("after \"No\"");
+        closeYes(app, "writing");
+    }
+    {
+        // The first moments: the port opens, the logger is asked who it is.
+        TApp app(exe, L"port:COM5");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(waitUntil([&] { return app.shown(cIdCancel); }, 10000), "busy after \"Yes\"");
+        closeYes(app, "identifying");
+    }
+    {
+        // A silent logger: the session's retries, then the wait before the
+        // restart.
+        TApp app(exe, L"port:COM6");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(waitUntil([&] { return app.shown(cIdCancel); }, 10000), "busy after \"Yes\"");
+        sleepMs(400);
+        closeYes(app, "retrying a silent line");
+    }
+    {
+        TApp app(exe, L"port:COM6");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(
+            waitUntil([&] { return app.status() == "Repeat update because communication error!"; },
+                      30000, 10),
+            "waiting to restart");
+        closeYes(app, "waiting to restart");
+    }
+    return gFailures;
+}
+
+// A shutdown or log-off: refused while busy, with a reason the user can
+// read; the session ending anyway cancels the update and waits for its end.
+int scenarioShutdown(const std::wstring& exe) {
     TApp app(exe, L"port:COM5");
     if (!app.ok()) return gFailures;
+    DWORD_PTR answer = 99;
+    SendMessageTimeoutW(app.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    check(answer == TRUE,
+          "idle: a log-off is not held off (answer " + std::to_string(answer) + ")");
     app.click(cIdUpdate);
     answerConfirm(app, cSaveQuestion, true);
     check(waitUntil([&] { return app.progress() >= 1; }, 120000), "the update is under way");
-    PostMessageW(app.main, WM_CLOSE, 0, 0);
-    answerConfirm(app, cCloseQuestion, false);
-    const int p = app.progress();
-    check(waitUntil([&] { return app.progress() > p; }, 60000) && IsWindow(app.main),
-          "\"No\": the window and the update go on");
-    app.checkBusy("after \"No\"");
-    PostMessageW(app.main, WM_CLOSE, 0, 0);
-    answerConfirm(app, cCloseQuestion, true);
-    const long code = app.exitedWithin(20000);
-    check(code == 0, "\"Yes\": the program ends (exit " + std::to_string(code) + ")");
+    answer = 99;
+    SendMessageTimeoutW(app.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    check(answer == FALSE, "busy: the log-off is refused (answer " + std::to_string(answer) + ")");
+    wchar_t reason[512] = {};
+    DWORD size = 512;
+    if (ShutdownBlockReasonQuery(app.main, reason, &size))
+        check(std::wstring(reason).find(L"firmware update") != std::wstring::npos,
+              "the reason names the update: " + quoted(narrow(reason)));
+    else
+        std::printf("note: ShutdownBlockReasonQuery answers nothing here (error %lu)\n",
+                    GetLastError());
+    check(app.enabled(cIdCancel) && app.shown(cIdCancel), "the update goes on after the refusal");
+
+    // The session ends anyway: the update is cancelled and its end awaited
+    // before the answer comes back.
+    const auto t0 = std::chrono::steady_clock::now();
+    DWORD_PTR ignored = 0;
+    const LRESULT sent = SendMessageTimeoutW(app.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                             SMTO_ABORTIFHUNG, 10000, &ignored);
+    const long long ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    check(sent != 0 && ms <= 1500,
+          "WM_ENDSESSION returns once the session has ended (" + std::to_string(ms) + " ms)");
+    app.checkIdle("after WM_ENDSESSION");
+    answer = 99;
+    SendMessageTimeoutW(app.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    check(answer == TRUE, "idle again: nothing is held off");
+    closeIdle(app);
+    return gFailures;
+}
+
+// A port that does not exist: the message window gives the cause and the
+// remedy as a second line, which must be read in full.  With DIR, a picture
+// of it (message-remedy.bmp) goes there.
+int scenarioRemedy(const std::wstring& exe, const std::string& outDir) {
+    TApp app(exe, L"port:COM9");
+    if (!app.ok()) return gFailures;
+    app.click(cIdUpdate);
+    answerConfirm(app, cSaveQuestion, true);
+    HWND msg = nullptr;
+    const std::string text = awaitMessage(app, 30000, &msg);
+    check(text.rfind("Aborted because serial port \"COM9\" is not ready!\n", 0) == 0 &&
+              text.size() > 60,
+          "message with the port's cause and remedy: " + quoted(text));
+    if (!msg) return gFailures;
+    sleepMs(300);
+    HWND memo = GetDlgItem(msg, cIdMemo);
+    RECT client{};
+    GetClientRect(memo, &client);
+    const int length = GetWindowTextLengthW(memo);
+    const LRESULT last = SendMessageW(memo, EM_POSFROMCHAR, static_cast<WPARAM>(length - 1), 0);
+    const int lastY = static_cast<short>(HIWORD(last));
+    HDC dc = GetDC(memo);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(memo, WM_GETFONT, 0, 0)));
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(memo, dc);
+    const LRESULT lines = SendMessageW(memo, EM_GETLINECOUNT, 0, 0);
+    check(SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 && last != -1 && lastY >= 0 &&
+              lastY + tm.tmHeight <= client.bottom,
+          "the whole text is in view: " + std::to_string(lines) + " lines, the last at " +
+              std::to_string(lastY) + " + " + std::to_string(tm.tmHeight) + " of " +
+              std::to_string(client.bottom) + " px");
+    const LONG style = GetWindowLongW(msg, GWL_STYLE);
+    check(!(style & WS_THICKFRAME) && !(style & WS_SYSMENU) && !(style & WS_VSCROLL) &&
+              !(GetWindowLongW(memo, GWL_STYLE) & WS_VSCROLL),
+          "fixed border, no caption buttons, no scroll bars");
+    const RECT m = rectOf(app.main);
+    const RECT w = rectOf(msg);
+    const int inset = MulDiv(10, GetDeviceCaps(GetDC(nullptr), LOGPIXELSY), 96);
+    check(w.left == m.left + inset && w.right == m.right - inset && w.bottom == m.bottom - inset,
+          "placed over the main window's lower part, its bottom edge 10 above the main window's");
+    if (!outDir.empty()) shoot(windowsPath(outDir), "message-remedy.bmp", unite(m, w));
+    pressOk(app, msg);
+    closeIdle(app);
     return gFailures;
 }
 
@@ -678,6 +927,9 @@ int wmain(int argc, wchar_t** argv) {
     if (scenario == "cancel") return scenarioCancel(exe);
     if (scenario == "restart") return scenarioRestart(exe);
     if (scenario == "closebusy") return scenarioCloseBusy(exe);
+    if (scenario == "shutdown") return scenarioShutdown(exe);
+    if (scenario == "minimise") return scenarioMinimise(exe);
+    if (scenario == "remedy") return scenarioRemedy(exe, argc >= 4 ? narrow(argv[3]) : "");
     if (scenario == "ports") return scenarioPorts(exe);
     if (scenario == "intern" && argc >= 4) return scenarioIntern(exe, narrow(argv[3]));
     if (scenario == "screenshots" && argc >= 4) return scenarioScreenshots(exe, narrow(argv[3]));
