@@ -116,6 +116,15 @@ std::wstring crlf(const std::wstring& s) {
     return out;
 }
 
+void fontForDpi(HWND hWnd, HFONT& font, int& fontDpi, int dpi) {
+    if (font && dpi == fontDpi) return;
+    fontDpi = dpi;
+    HFONT old = font;
+    font = createUiFont(dpi);
+    setFontDeep(hWnd, font);
+    if (old) DeleteObject(old);
+}
+
 std::wstring shownText(const std::string& text) {
     return crlf(wide(plainLines(text)));
 }

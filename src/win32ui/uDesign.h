@@ -37,6 +37,9 @@ SIZE outerSizeFor(HWND hWnd, int clientW, int clientH, bool withMenu);
 
 // Sets the font of hWnd and of all its children.
 void setFontDeep(HWND hWnd, HFONT font);
+// Gives hWnd and its children the dialog font at dpi, unless font is that
+// one already (fontDpi); font is the window's own, freed when replaced.
+void fontForDpi(HWND hWnd, HFONT& font, int& fontDpi, int dpi);
 
 // UTF-8 <-> UTF-16; text that is not UTF-8 is taken as Latin-1.
 std::wstring wide(const std::string& s);

@@ -103,14 +103,7 @@ int TfrmInfo::autoSizeColumns() {
 
 int TfrmInfo::Execute(int ALeft, int ATop, int AWidth, int AHeight) {
     (void)AWidth; // the columns decide the width
-    const int dpi = dpiOf(FhOwner);
-    if (dpi != FDpi || !FFont) {
-        FDpi = dpi;
-        HFONT old = FFont;
-        FFont = createUiFont(FDpi);
-        setFontDeep(FhWnd, FFont);
-        if (old) DeleteObject(old);
-    }
+    fontForDpi(FhWnd, FFont, FDpi, dpiOf(FhOwner));
     fillRows();
     const int clientW = autoSizeColumns();
     const TOverviewLayout l =

@@ -58,14 +58,7 @@ int TfrmMessage::textBoxHeightFor(const std::wstring& text, int textBoxWidth) co
 }
 
 void TfrmMessage::showMsg(const std::string& sMsg, int x, int y, int w, int h) {
-    const int dpi = dpiOf(FhOwner);
-    if (dpi != FDpi || !FFont) {
-        FDpi = dpi;
-        HFONT old = FFont;
-        FFont = createUiFont(FDpi);
-        setFontDeep(FhWnd, FFont);
-        if (old) DeleteObject(old);
-    }
+    fontForDpi(FhWnd, FFont, FDpi, dpiOf(FhOwner));
     // The width follows the main window, the height the text: the whole
     // text is read, the border stays fixed.
     const std::wstring text = shownText(sMsg);
