@@ -38,45 +38,48 @@ TfrmMessage::~TfrmMessage() {
     if (FFont) DeleteObject(FFont);
 }
 
-int TfrmMessage::textBoxHeightFor(const std::wstring& text, int textBoxWidth) const {
-    // The edit control's sunken edge and its left and right margins.
-    const int edgeX = GetSystemMetrics(SM_CXEDGE);
-    const int edgeY = GetSystemMetrics(SM_CYEDGE);
-    const auto margins = static_cast<DWORD>(SendMessageW(FhMemo, EM_GETMARGINS, 0, 0));
-    RECT r{0, 0, std::max(textBoxWidth - 2 * edgeX - LOWORD(margins) - HIWORD(margins), 1), 0};
+int TfrmMessage::textBoxHeightNeeded() const {
+    // The lines as the text box itself wraps them at its width, each one
+    // font line high, inside its edge and formatting rectangle; a quarter
+    // line spare.
+    const auto lines = static_cast<int>(SendMessageW(FhMemo, EM_GETLINECOUNT, 0, 0));
     HDC dc = GetDC(FhMemo);
     HGDIOBJ old = SelectObject(dc, FFont);
     TEXTMETRICW tm{};
     GetTextMetricsW(dc, &tm);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r,
-              DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
     SelectObject(dc, old);
     ReleaseDC(FhMemo, dc);
-    // Half a line spare: the edit control's formatting rectangle sits a
-    // little inside its client area.
-    return (r.bottom - r.top) + 2 * edgeY + tm.tmHeight / 2;
+    RECT outer{};
+    RECT client{};
+    RECT format{};
+    GetWindowRect(FhMemo, &outer);
+    GetClientRect(FhMemo, &client);
+    SendMessageW(FhMemo, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
+    const int edges = (outer.bottom - outer.top) - client.bottom;
+    return edges + 2 * std::max<int>(format.top, 0) + std::max(lines, 1) * tm.tmHeight +
+           tm.tmHeight / 4;
 }
 
 void TfrmMessage::showMsg(const std::string& sMsg, int x, int y, int w, int h) {
     fontForDpi(FhWnd, FFont, FDpi, dpiOf(FhOwner));
     // The width follows the main window, the height the text: the whole
-    // text is read, the border stays fixed.
-    const std::wstring text = shownText(sMsg);
+    // text is read, the border stays fixed.  The text box wraps the text at
+    // its width first; the window is then made as high as those lines need.
     const TScale scale{FDpi};
     const TRect covered{x, y, w, h};
-    const SIZE designOuter = outerSizeFor(FhWnd, du(cMessageWindowDesign.client.width, FDpi),
-                                          du(cMessageWindowDesign.client.height, FDpi), false);
-    const TSize frame{designOuter.cx - du(cMessageWindowDesign.client.width, FDpi),
-                      designOuter.cy - du(cMessageWindowDesign.client.height, FDpi)};
-    const int boxH = textBoxHeightFor(text, messageTextBoxWidth(w, frame, scale));
-    const TMessageLayout l = messageLayout(covered, frame, boxH, scale);
+    const TSize design{du(cMessageWindowDesign.client.width, FDpi),
+                       du(cMessageWindowDesign.client.height, FDpi)};
+    const SIZE designOuter = outerSizeFor(FhWnd, design.width, design.height, false);
+    const TSize frame{designOuter.cx - design.width, designOuter.cy - design.height};
+    placeChild(FhMemo, messageLayout(covered, frame, 0, scale).textBox);
+    SetWindowTextW(FhMemo, L"");
+    SetWindowTextW(FhMemo, shownText(sMsg).c_str());
+    const TMessageLayout l = messageLayout(covered, frame, textBoxHeightNeeded(), scale);
     SetWindowPos(FhWnd, HWND_TOP, l.outer.left, l.outer.top, l.outer.width, l.outer.height,
                  SWP_NOACTIVATE);
     placeChild(FhMemo, l.textBox);
     placeChild(FhButton, l.button);
 
-    SetWindowTextW(FhMemo, L"");
-    SetWindowTextW(FhMemo, text.c_str());
     FDone = false;
     SetFocus(FhButton);
     runModal(FhWnd, FhOwner, FDone);

@@ -23,8 +23,8 @@ class TfrmMessage {
 
   private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-    // The height the text box needs to show text whole at textBoxWidth.
-    int textBoxHeightFor(const std::wstring& text, int textBoxWidth) const;
+    // The height the text box needs to show its text whole at its width.
+    int textBoxHeightNeeded() const;
     HWND FhOwner;
     HWND FhWnd = nullptr;
     HWND FhMemo = nullptr;
