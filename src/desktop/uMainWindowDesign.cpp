@@ -20,15 +20,28 @@ TMainButtons mainButtons(bool fileShown) {
 
 TMainView mainView(const TControllerState& s) {
     TMainView v;
+    if (s.closing) {
+        // "Yes" to closing while busy: the program is ending, also in the
+        // moment between the session's end and the window's.  Nothing can be
+        // started or cancelled any more; the busy cursor stays.
+        v.updateEnabled = false;
+        v.closeShown = false;
+        v.cancelShown = true;
+        v.cancelEnabled = false;
+        v.portEnabled = false;
+        v.fileShown = s.fileShown;
+        v.fileEnabled = false;
+        v.readInfoOnlyShown = s.readInfoOnlyShown;
+        v.busyCursor = true;
+        return v;
+    }
     v.updateEnabled = s.updateEnabled;
     v.closeShown = s.closeShown;
     v.cancelShown = s.cancelShown;
-    v.cancelEnabled = !s.closing;
     v.portEnabled = s.portEnabled;
     v.fileShown = s.fileShown;
     v.fileEnabled = s.fileEnabled;
     v.readInfoOnlyShown = s.readInfoOnlyShown;
-    // Closing waits for the session's end: the busy cursor stays until then.
     v.busyCursor = s.busyCursor;
     return v;
 }

@@ -39,8 +39,9 @@ struct TMainView {
     bool updateEnabled = true;
     bool closeShown = true;
     bool cancelShown = false;
-    // After "Yes" to closing while busy the program is ending: "Cancel"
-    // stays in place but can do nothing more.
+    // After "Yes" to closing while busy the program is ending until its
+    // window is gone: "Cancel" stays in place but can do nothing more, the
+    // busy cursor stays, nothing looks idle.
     bool cancelEnabled = true;
     bool portEnabled = true;
     bool fileShown = false;

@@ -280,6 +280,8 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         return;
     }
     QCoreApplication::removePostedEvents(this, TNotifyEvent::eventType());
+    // The program's window is gone: the busy cursor of its ending goes too.
+    setBusyCursor(false);
     for (QWidget* w : {static_cast<QWidget*>(frmProtocol), static_cast<QWidget*>(frmMessage),
                        static_cast<QWidget*>(frmInfo)})
         if (w) w->hide();

@@ -67,4 +67,11 @@ TEST(MainWindowDesign, ViewFollowsTheControllerState) {
     EXPECT_FALSE(v.cancelEnabled);
     EXPECT_TRUE(v.busyCursor);
     EXPECT_FALSE(v.updateEnabled);
+    // The session has ended, the window is about to go: it does not flash
+    // its idle state.
+    TControllerState ended;
+    ended.closing = true;
+    v = mainView(ended);
+    EXPECT_TRUE(v.cancelShown && !v.cancelEnabled && !v.closeShown && !v.updateEnabled);
+    EXPECT_TRUE(!v.portEnabled && !v.fileEnabled && v.busyCursor);
 }

@@ -581,17 +581,35 @@ void closeYes(TApp& app, const std::string& phase) {
     PostMessageW(app.main, WM_CLOSE, 0, 0);
     answerConfirm(app, cCloseQuestion, true);
     const auto t0 = std::chrono::steady_clock::now();
-    // Either still ending, with "Cancel" shown but disabled, or already gone
-    // (a session that ends at once, or the wait before a restart, which
-    // has no session to wait for).
-    const bool ending =
-        app.exitedWithin(0) >= 0 || !IsWindow(app.main) ||
-        (app.shown(cIdCancel) && !app.enabled(cIdCancel) && !app.enabled(cIdUpdate));
-    check(ending, phase + ": after \"Yes\" \"Cancel\" is disabled until the end");
-    const long code = app.exitedWithin(5000);
-    const long long ms =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+    const auto elapsedMs = [&t0] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - t0)
             .count();
+    };
+    // Until it is gone, it shows that it is ending: never idle again, and
+    // from a moment after "Yes" on, "Cancel" shown but disabled.  (The wait
+    // before a restart has no session to wait for: it ends at once.)
+    std::string wrong;
+    waitUntil(
+        [&] {
+            if (app.exitedWithin(0) >= 0 || !IsWindow(app.main) || !IsWindowVisible(app.main))
+                return true;
+            const bool cancelShown = app.shown(cIdCancel);
+            const bool cancelEnabled = app.enabled(cIdCancel);
+            const bool updateEnabled = app.enabled(cIdUpdate);
+            const bool ending = cancelShown && !cancelEnabled && !updateEnabled;
+            if (wrong.empty() && (updateEnabled || (!ending && elapsedMs() > 100)))
+                wrong = std::string("after ") + std::to_string(elapsedMs()) + " ms: cancel " +
+                        (cancelShown ? "shown" : "hidden") +
+                        (cancelEnabled ? " enabled" : " disabled") + ", update " +
+                        (updateEnabled ? "enabled" : "disabled");
+            return false;
+        },
+        5000, 5);
+    check(wrong.empty(), phase + ": after \"Yes\" \"Cancel\" is disabled until the end" +
+                             (wrong.empty() ? std::string() : " (seen " + wrong + ")"));
+    const long code = app.exitedWithin(5000);
+    const long long ms = elapsedMs();
     check(code == 0 && ms <= 1500, phase + ": \"Yes\": the program ends within 1.5 s (exit " +
                                        std::to_string(code) + " after " + std::to_string(ms) +
                                        " ms)");
