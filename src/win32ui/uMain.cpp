@@ -252,7 +252,9 @@ void TfrmMain::render(const TControllerState& state) {
     FRendered = true;
     if (relayout) layout();
 
-    const TMainView v = mainView(state);
+    TControllerState shown = state;
+    shown.closing = state.closing || (FCloseAsked && !state.busy);
+    const TMainView v = mainView(shown);
     SetWindowTextW(FhWnd, wide(state.title).c_str());
     setStatus(state.status);
     setProgress(state.progress, state.remainingMs);
@@ -420,12 +422,18 @@ LRESULT TfrmMain::onMessage(UINT m, WPARAM w, LPARAM l) {
         return 0;
     case WM_CLOSE:
         if (FClosing) break;
+        // Closing while busy: once confirmed, the window shows that the
+        // program is ending until it is gone, also when the session ends
+        // at once (the wait before a restart).
+        FCloseAsked = FState.busy;
         switch (FController->closeRequested()) {
         case TCloseAnswer::closeNow:
             FClosing = true;
             DestroyWindow(FhWnd);
             break;
         case TCloseAnswer::keepOpen:
+            FCloseAsked = false;
+            break;
         case TCloseAnswer::closeWhenEnded:
             break;
         }

@@ -87,6 +87,7 @@ class TfrmMain final : public IUpdateFrontEnd {
     bool FIdleDone = false;
     bool FClosing = false;
     bool FShutdownBlocked = false;
+    bool FCloseAsked = false; // closing while busy was asked; "Yes" ends the program
     TPostMessageSink FSink;
     TProgramOptions FOptions;
 
