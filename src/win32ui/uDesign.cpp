@@ -116,6 +116,16 @@ std::wstring crlf(const std::wstring& s) {
     return out;
 }
 
+int lineHeightOf(HWND hWnd, HFONT font) {
+    HDC dc = GetDC(hWnd);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(hWnd, dc);
+    return tm.tmHeight;
+}
+
 void fontForDpi(HWND hWnd, HFONT& font, int& fontDpi, int dpi) {
     if (font && dpi == fontDpi) return;
     fontDpi = dpi;

@@ -35,6 +35,8 @@ HFONT createUiFont(int dpi);
 // Outer size of a window whose client area is clientW x clientH.
 SIZE outerSizeFor(HWND hWnd, int clientW, int clientH, bool withMenu);
 
+// The height of a line of text in font, as hWnd draws it.
+int lineHeightOf(HWND hWnd, HFONT font);
 // Sets the font of hWnd and of all its children.
 void setFontDeep(HWND hWnd, HFONT font);
 // Gives hWnd and its children the dialog font at dpi, unless font is that

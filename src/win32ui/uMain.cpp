@@ -176,13 +176,7 @@ void TfrmMain::layout() {
     RECT closed{};
     GetWindowRect(cbxPort, &closed); // the closed box's height
     const int boxH = closed.bottom - closed.top;
-    HDC dc = GetDC(Label1);
-    HGDIOBJ old = SelectObject(dc, FFont);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(Label1, dc);
-    const int labelH = tm.tmHeight;
+    const int labelH = lineHeightOf(Label1, FFont);
     // Aligned with the text in the port box.
     MoveWindow(Label1, du(design.portLabel.x, d), du(box.top, d) + (boxH - labelH) / 2,
                du(design.portLabelWidth, d), labelH, TRUE);

@@ -43,12 +43,7 @@ int TfrmMessage::textBoxHeightNeeded() const {
     // font line high, inside its edge and formatting rectangle; a quarter
     // line spare.
     const auto lines = static_cast<int>(SendMessageW(FhMemo, EM_GETLINECOUNT, 0, 0));
-    HDC dc = GetDC(FhMemo);
-    HGDIOBJ old = SelectObject(dc, FFont);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(FhMemo, dc);
+    const int lineH = lineHeightOf(FhMemo, FFont);
     RECT outer{};
     RECT client{};
     RECT format{};
@@ -56,8 +51,7 @@ int TfrmMessage::textBoxHeightNeeded() const {
     GetClientRect(FhMemo, &client);
     SendMessageW(FhMemo, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&format));
     const int edges = (outer.bottom - outer.top) - client.bottom;
-    return edges + 2 * std::max<int>(format.top, 0) + std::max(lines, 1) * tm.tmHeight +
-           tm.tmHeight / 4;
+    return edges + 2 * std::max<int>(format.top, 0) + std::max(lines, 1) * lineH + lineH / 4;
 }
 
 void TfrmMessage::showMsg(const std::string& sMsg, int x, int y, int w, int h) {

@@ -428,9 +428,8 @@ void checkOverview(const TApp& app, const std::vector<std::vector<std::string>>&
     check(waitUntil([&] { return !IsWindowVisible(ov); }, 5000), when + ": \"OK\" closes it");
 }
 
-int scenarioIntern(const std::wstring& exe, const std::string& file) {
-    TApp app(exe, L"port:COM5 f:+");
-    if (!app.ok()) return gFailures;
+// Internal mode: the report window appears at the first idle moment.
+HWND awaitReport(const TApp& app) {
     HWND report = nullptr;
     waitUntil(
         [&] {
@@ -439,6 +438,13 @@ int scenarioIntern(const std::wstring& exe, const std::string& file) {
         },
         10000);
     check(report && IsWindowVisible(report), "internal mode: the report window shows");
+    return report;
+}
+
+int scenarioIntern(const std::wstring& exe, const std::string& file) {
+    TApp app(exe, L"port:COM5 f:+");
+    if (!app.ok()) return gFailures;
+    HWND report = awaitReport(app);
     check(narrow(textOf(report)) == "Report", "its caption " + quoted(narrow(textOf(report))));
     check(!(GetWindowLongW(report, GWL_STYLE) & WS_SYSMENU), "no close button on the report");
     auto docked = [&] {
@@ -621,14 +627,7 @@ void closeYes(TApp& app, const std::string& phase) {
 int scenarioMinimise(const std::wstring& exe) {
     TApp app(exe, L"port:COM5");
     if (!app.ok()) return gFailures;
-    HWND report = nullptr;
-    waitUntil(
-        [&] {
-            report = app.reportWindow();
-            return report && IsWindowVisible(report);
-        },
-        10000);
-    check(report && IsWindowVisible(report), "internal mode: the report window shows");
+    HWND report = awaitReport(app);
     if (!report) return gFailures;
     const RECT shown = rectOf(report);
     app.click(cIdUpdate);
