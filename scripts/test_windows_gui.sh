@@ -133,11 +133,17 @@ for arch in "${ARCHS[@]}"; do
   scenario "$arch" restart
   step "$arch: closing while busy"
   scenario "$arch" closebusy COM7
+  step "$arch: shutdown or log-off during an update"
+  scenario "$arch" shutdown
+  step "$arch: a port that does not exist: cause and remedy in full"
+  scenario "$arch" remedy
   step "$arch: port list and device change"
   scenario "$arch" ports
   step "$arch: internal mode"
   wine reg add 'HKCU\Software\Quorvane\Vorn' /v intern /t REG_DWORD /d 7361 /f >/dev/null 2>&1
   scenario "$arch" intern "$IMAGE"
+  step "$arch: internal mode, minimised during an update"
+  scenario "$arch" minimise
   wine reg delete 'HKCU\Software\Quorvane\Vorn' /v intern /f >/dev/null 2>&1 || true
 
   wineserver -k >/dev/null 2>&1 || true

@@ -16,7 +16,7 @@ namespace {
 
 bool fileExists(const std::string& fileName) {
     std::error_code ec;
-    return std::filesystem::exists(std::filesystem::path(fileName), ec);
+    return std::filesystem::exists(imageFilePath(fileName), ec);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "images/uFWVersions.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,13 @@ struct TImageLoad {
     std::string error; // the reader's text, for example the German conversion message
 };
 
+// A file name as the program holds it (UTF-8, as every text) as a path of
+// the system: on Windows the wide name, so that a name outside the system's
+// code page ("euro\u20ac.txt", a CJK name) opens; elsewhere the same bytes.
+std::filesystem::path imageFilePath(const std::string& utf8Name);
+
 // First pass: reads only the header.  Header keeps what a failed read left.
+// path is UTF-8 (imageFilePath).
 TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header);
 
 // Both passes: the header into Header, then every line without "=" into

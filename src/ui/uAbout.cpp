@@ -1,6 +1,8 @@
 #include "ui/uAbout.h"
 
-#include "tarvek2_version.h"
+#include "desktop/uAboutText.h"
+#include "desktop/uDesktopTexts.h"
+#include "ui/uDesign.h"
 
 #include <QAction>
 #include <QMenu>
@@ -8,13 +10,12 @@
 #include <QtGlobal>
 
 QString aboutText() {
-    static constexpr char cText[] =
-        TARVEK2_PRODUCT "\nVersion " TARVEK2_VERSION "\n" TARVEK2_COPYRIGHT "\n\nQt ";
-    return QString::fromUtf8(cText) + QString::fromLatin1(qVersion());
+    return QString::fromStdString(aboutLines()) + QStringLiteral("\n\nQt ") +
+           QString::fromLatin1(qVersion());
 }
 
 QAction* insertAboutEntry(QMenu* menu, QAction* before, QWidget* window) {
-    auto* about = new QAction(QStringLiteral("About"), menu);
+    auto* about = new QAction(qText(cTextMenuAbout), menu);
     about->setObjectName(QStringLiteral("menInfoAbout"));
     menu->insertAction(before, about);
     QObject::connect(about, &QAction::triggered, window, [window] { showAbout(window); });
@@ -24,7 +25,7 @@ QAction* insertAboutEntry(QMenu* menu, QAction* before, QWidget* window) {
 void showAbout(QWidget* parent) {
     QMessageBox box(parent);
     box.setObjectName(QStringLiteral("frmAbout"));
-    box.setWindowTitle(QStringLiteral("About"));
+    box.setWindowTitle(qText(cTextMenuAbout));
     box.setIcon(QMessageBox::Information);
     box.setText(aboutText());
     // The operator can copy the version into a report.

@@ -1,23 +1,27 @@
 #include "ui/uInfo.h"
 
+#include "desktop/uDesktopTexts.h"
+#include "desktop/uOverviewDesign.h"
 #include "images/uOverview.h"
+#include "ui/uDesign.h"
 #include "ui/uFrame.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
+
+#include <vector>
 
 TfrmInfo::TfrmInfo(QWidget* mainWindow, const TFWCatalog& catalog)
     : QDialog(mainWindow, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       FCatalog(catalog) {
     setObjectName(QStringLiteral("frmInfo"));
-    setWindowTitle(QStringLiteral("Overview"));
+    setWindowTitle(qText(cTextOverviewCaption));
     setModal(true);
 
     ListView1 = new QTreeWidget(this);
     ListView1->setObjectName(QStringLiteral("ListView1"));
-    ListView1->setAccessibleName(QStringLiteral("Overview"));
+    ListView1->setAccessibleName(qText(cTextOverviewCaption));
     ListView1->setRootIsDecorated(false);
     ListView1->setItemsExpandable(false);
     ListView1->setUniformRowHeights(true);
@@ -31,23 +35,25 @@ TfrmInfo::TfrmInfo(QWidget* mainWindow, const TFWCatalog& catalog)
         headers << QString::fromLatin1(c);
     ListView1->setHeaderLabels(headers);
 
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1 = new QPushButton(qText(cTextOk), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setDefault(true);
-    Button1->setFixedSize(98, 24);
     connect(Button1, &QPushButton::clicked, this, &QDialog::accept);
 
-    auto* panel = new QWidget(this);
-    panel->setFixedHeight(37);
-    Button1->setParent(panel);
-    Button1->move(13, 7);
+    const TOverviewDesign& d = cOverviewDesign;
+    resize(d.client.width, d.client.height);
+    layOut(d.client.width, d.client.height);
+}
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(ListView1, 1);
-    layout->addWidget(panel);
-    resize(318, 209);
+void TfrmInfo::layOut(int clientWidth, int clientHeight) {
+    const TOverviewLayout l = overviewLayout({0, 0, 0, clientHeight}, clientWidth, {}, cQtScale);
+    ListView1->setGeometry(qRect(l.list));
+    Button1->setGeometry(qRect(l.button));
+}
+
+void TfrmInfo::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    layOut(width(), height());
 }
 
 void TfrmInfo::fillRows() {
@@ -63,22 +69,30 @@ void TfrmInfo::fillRows() {
     }
 }
 
+int TfrmInfo::cellsWidth(int column) const {
+    // The tree view's width for the column's cells (public in its base).
+    return static_cast<const QAbstractItemView*>(ListView1)->sizeHintForColumn(column);
+}
+
 int TfrmInfo::autoSizeColumns() {
-    int total = 0;
+    std::vector<int> widths;
     for (int c = 0; c < ListView1->columnCount(); ++c) {
-        // The tree view sizes a column to the wider of its header and cells.
-        ListView1->resizeColumnToContents(c);
-        const int width = ListView1->columnWidth(c) + 5;
+        const int width =
+            overviewColumnWidth(ListView1->header()->sectionSizeHint(c), cellsWidth(c));
         ListView1->setColumnWidth(c, width);
-        total += width;
+        widths.push_back(width);
     }
-    return total;
+    return overviewClientWidth(widths);
 }
 
 void TfrmInfo::place(int ALeft, int ATop, int AHeight) {
-    const QSize frameExtra = frameExtraOf(*this);
-    move(ALeft, ATop);
-    resize(autoSizeColumns() + 30, std::max(AHeight - frameExtra.height(), 100));
+    const TSize frame = tSize(frameExtraOf(*this));
+    const TOverviewLayout l =
+        overviewLayout({ALeft, ATop, 0, AHeight}, autoSizeColumns(), frame, cQtScale);
+    move(l.outer.left, l.outer.top);
+    resize(l.outer.width - frame.width, l.outer.height - frame.height);
+    ListView1->setGeometry(qRect(l.list));
+    Button1->setGeometry(qRect(l.button));
 }
 
 int TfrmInfo::Execute(int ALeft, int ATop, int AWidth, int AHeight) {

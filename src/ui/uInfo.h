@@ -22,12 +22,17 @@ class TfrmInfo final : public QDialog {
     void fillRows();
     void place(int ALeft, int ATop, int AHeight);
     // Fits every column to the wider of its header and its cells, plus 5;
-    // returns the sum of the widths.
+    // returns the client width, the sum of the widths plus 30.
     int autoSizeColumns();
 
     QTreeWidget* list() const { return ListView1; }
 
+  protected:
+    void resizeEvent(QResizeEvent* e) override;
+
   private:
+    void layOut(int clientWidth, int clientHeight);
+    int cellsWidth(int column) const;
     const TFWCatalog& FCatalog;
     QTreeWidget* ListView1;
     QPushButton* Button1;

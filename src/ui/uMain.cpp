@@ -1,5 +1,9 @@
 #include "ui/uMain.h"
 
+#include "desktop/uDesktopTexts.h"
+#include "desktop/uMainWindowDesign.h"
+#include "desktop/uOverviewDesign.h"
+#include "desktop/uReportDesign.h"
 #include "serial/uPortList.h"
 #include "ui/uAbout.h"
 #include "ui/uConfirm.h"
@@ -30,10 +34,6 @@
 #endif
 
 namespace {
-
-// Height of the upper panel that holds the controls, in design units.
-constexpr int cPanelHeight = 201;
-constexpr int cPanelWidth = 441;
 
 #ifdef _WIN32
 // WM_DEVICECHANGE reaches every top-level window; a port's arrival or removal
@@ -101,26 +101,28 @@ void TfrmMain::createControls() {
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
 
+    const TMainWindowDesign& d = cMainWindowDesign;
     panel = new QWidget(this);
     panel->setObjectName(QStringLiteral("panel"));
-    panel->setFixedSize(du(cPanelWidth), du(cPanelHeight));
+    panel->setFixedSize(du(d.panel.width), du(d.panel.height));
     setCentralWidget(panel);
 
     // A thin line under the menu.
     auto* line = new QFrame(panel);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    line->setGeometry(0, 0, du(cPanelWidth), 2);
+    line->setGeometry(0, 0, du(d.panel.width), 2);
 
     cbxPort = new TPortComboBox(panel);
     cbxPort->setObjectName(QStringLiteral("cbxPort"));
-    cbxPort->setGeometry(du(96), du(14), du(329), cbxPort->sizeHint().height());
+    cbxPort->setGeometry(du(d.portBox.left), du(d.portBox.top), du(d.portBox.width),
+                         cbxPort->sizeHint().height());
 
-    Label1 = new QLabel(QStringLiteral("Comport:"), panel);
+    Label1 = new QLabel(qText(cTextPortLabel), panel);
     Label1->setObjectName(QStringLiteral("Label1"));
     Label1->adjustSize();
     // Aligned with the text in the port box.
-    Label1->move(du(16), cbxPort->y() + (cbxPort->height() - Label1->height()) / 2);
+    Label1->move(du(d.portLabel.x), cbxPort->y() + (cbxPort->height() - Label1->height()) / 2);
     Label1->setBuddy(cbxPort);
     cbxPort->setAccessibleName(Label1->text()); // the port name is its value
 
@@ -129,30 +131,31 @@ void TfrmMain::createControls() {
     ProgressBar1->setAccessibleName(QStringLiteral("Progress"));
     ProgressBar1->setRange(0, 100);
     ProgressBar1->setValue(0);
-    ProgressBar1->setGeometry(du(16), du(57), du(409), du(33));
+    ProgressBar1->setGeometry(duRect(d.progress));
 
-    btnProg = new QPushButton(QStringLiteral("Update"), panel);
+    const TMainButtons buttons = mainButtons(false);
+    btnProg = new QPushButton(qText(cTextUpdate), panel);
     btnProg->setObjectName(QStringLiteral("btnProg"));
-    btnProg->setGeometry(du(50), du(107), du(141), du(41));
+    btnProg->setGeometry(duRect(buttons.update));
     btnProg->setDefault(true);
 
-    btnFile = new QPushButton(QStringLiteral("File"), panel);
+    btnFile = new QPushButton(qText(cTextFile), panel);
     btnFile->setObjectName(QStringLiteral("btnFile"));
-    btnFile->setGeometry(du(126), du(107), du(65), du(41));
+    btnFile->setGeometry(duRect(d.file));
 
-    btnClose = new QPushButton(QStringLiteral("Close"), panel);
+    btnClose = new QPushButton(qText(cTextClose), panel);
     btnClose->setObjectName(QStringLiteral("btnClose"));
-    btnClose->setGeometry(du(250), du(107), du(139), du(41));
+    btnClose->setGeometry(duRect(buttons.close));
 
-    btnCancel = new QPushButton(QStringLiteral("Cancel"), panel);
+    btnCancel = new QPushButton(qText(cTextCancel), panel);
     btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(btnClose->geometry());
+    btnCancel->setGeometry(duRect(buttons.cancel));
     btnCancel->hide();
 
-    chkReadInfoOnly = new QCheckBox(QStringLiteral("Read info only"), panel);
+    chkReadInfoOnly = new QCheckBox(qText(cTextReadInfoOnly), panel);
     chkReadInfoOnly->setObjectName(QStringLiteral("chkReadInfoOnly"));
     chkReadInfoOnly->adjustSize();
-    chkReadInfoOnly->move(du(32), du(168));
+    chkReadInfoOnly->move(du(d.readInfoOnly.x), du(d.readInfoOnly.y));
 
     StatusBar1 = new QLabel(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
@@ -175,12 +178,12 @@ void TfrmMain::createControls() {
 void TfrmMain::createMenu() {
     menInfo = menuBar()->addMenu(QStringLiteral("Info"));
     menInfo->setObjectName(QStringLiteral("menInfo"));
-    menInfoFirmware = menInfo->addAction(QStringLiteral("Firmware"));
+    menInfoFirmware = menInfo->addAction(qText(cTextMenuFirmware));
     menInfoFirmware->setObjectName(QStringLiteral("menInfoFirmware"));
-    menInfoFile = menInfo->addAction(QStringLiteral("File version"));
+    menInfoFile = menInfo->addAction(qText(cTextMenuFileVersion));
     menInfoFile->setObjectName(QStringLiteral("menInfoFile"));
     menInfo->addSeparator();
-    menFileExit = menInfo->addAction(QStringLiteral("Exit"));
+    menFileExit = menInfo->addAction(qText(cTextMenuExit));
     menFileExit->setObjectName(QStringLiteral("menFileExit"));
     insertAboutEntry(menInfo, menFileExit, this);
     connect(menInfoFirmware, &QAction::triggered, this, &TfrmMain::menInfoFirmwareClick);
@@ -197,22 +200,15 @@ void TfrmMain::FormCreate() {
     chkReadInfoOnly->setVisible(s.readInfoOnlyShown);
     menInfoFile->setVisible(s.fileShown);
     btnFile->setVisible(s.fileShown);
-    if (s.fileShown) {
-        // "Update" and "File" share the place of one button.
-        btnFile->resize(btnClose->width() / 2, btnFile->height());
-        btnProg->resize(btnClose->width() / 2, btnProg->height());
-        btnFile->move(btnProg->x() + btnProg->width() + du(8), btnFile->y());
-    } else {
-        btnProg->resize(btnClose->width(), btnProg->height());
-    }
+    const TMainButtons buttons = mainButtons(s.fileShown);
+    btnProg->setGeometry(duRect(buttons.update));
+    if (s.fileShown) btnFile->setGeometry(duRect(buttons.file));
 
     // Nothing shows below the panel and the status bar.
     setFixedSize(sizeHint());
 
     setUpPortWatch();
-    FPortBox->fillAtStart();
-    const std::string& port = FController->options().port;
-    if (!port.empty()) cbxPort->setEditText(QString::fromLocal8Bit(port.c_str()));
+    FPortBox->fillAtStart(FController->options().port);
     render(s);
 
     // Centred on the screen.
@@ -284,6 +280,8 @@ void TfrmMain::closeEvent(QCloseEvent* e) {
         return;
     }
     QCoreApplication::removePostedEvents(this, TNotifyEvent::eventType());
+    // The program's window is gone: the busy cursor of its ending goes too.
+    setBusyCursor(false);
     for (QWidget* w : {static_cast<QWidget*>(frmProtocol), static_cast<QWidget*>(frmMessage),
                        static_cast<QWidget*>(frmInfo)})
         if (w) w->hide();
@@ -297,9 +295,18 @@ void TfrmMain::moveEvent(QMoveEvent* e) {
 
 void TfrmMain::dockReport() {
     if (!frmProtocol) return;
-    const QRect outer = frameGeometry();
-    const QPoint under(outer.left(), outer.top() + outer.height());
-    if (frmProtocol->pos() != under) frmProtocol->move(under);
+    const TRect outer = tRect(frameGeometry());
+    if (reportNeedsDock(tRect(frmProtocol->frameGeometry()), outer, isMinimized())) {
+        const TPoint place = reportDockPlace(outer);
+        frmProtocol->move(place.x, place.y);
+    }
+}
+
+void TfrmMain::fitReport() {
+    if (isMinimized()) return;
+    const int frameW = frameExtraOf(*frmProtocol).width();
+    frmProtocol->resize(reportWidth(tRect(frameGeometry())) - frameW, frmProtocol->height());
+    dockReport();
 }
 
 void TfrmMain::showEvent(QShowEvent* e) {
@@ -310,20 +317,14 @@ void TfrmMain::showEvent(QShowEvent* e) {
 void TfrmMain::ApplicationEvents1Idle() {
     if (FIdleDone) return;
     FIdleDone = true;
-    if (FController->state().reportShown && frmProtocol) {
-        const int frameW = frameExtraOf(*frmProtocol).width();
-        frmProtocol->resize(frameGeometry().width() - frameW, frmProtocol->height());
-        dockReport();
+    if (frmProtocol && reportToShow(FController->state().reportShown, FIdleDone, isMinimized())) {
+        fitReport();
         frmProtocol->show();
         // A window that was never shown has no frame yet, and the window
         // manager may place it by its client area; once it has its frame the
         // report is docked again.
         for (const int ms : {50, 250, 1000})
-            QTimer::singleShot(ms, this, [this] {
-                const int frameW = frameExtraOf(*frmProtocol).width();
-                frmProtocol->resize(frameGeometry().width() - frameW, frmProtocol->height());
-                dockReport();
-            });
+            QTimer::singleShot(ms, this, [this] { fitReport(); });
     }
 }
 
@@ -352,8 +353,8 @@ void TfrmMain::btnFileClick() {
 
 void TfrmMain::menInfoFirmwareClick() {
     if (!frmInfo) return;
-    const QRect outer = frameGeometry();
-    frmInfo->Execute(outer.left(), outer.top(), outer.width() * 3 / 2, outer.height());
+    const TRect args = overviewExecuteArgs(tRect(frameGeometry()));
+    frmInfo->Execute(args.left, args.top, args.width, args.height);
 }
 
 void TfrmMain::menInfoFileClick() {

@@ -88,6 +88,7 @@ class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
     void createControls();
     void createMenu();
     void dockReport();
+    void fitReport();
     void setBusyCursor(bool busy);
     void setUpPortWatch();
     std::string portText() const;

@@ -4,6 +4,7 @@
 #include "ui/uMain.h"
 
 #include "controller/uTimeLeft.h"
+#include "desktop/uMainWindowDesign.h"
 #include "ui/uMessage.h"
 #include "ui/uProtocol.h"
 
@@ -25,14 +26,16 @@ QString qs(const std::string& text) {
 } // namespace
 
 void TfrmMain::render(const TControllerState& s) {
-    btnProg->setEnabled(s.updateEnabled);
-    btnClose->setVisible(s.closeShown);
-    btnCancel->setVisible(s.cancelShown);
-    cbxPort->setEnabled(s.portEnabled);
+    const TMainView v = mainView(s);
+    btnProg->setEnabled(v.updateEnabled);
+    btnClose->setVisible(v.closeShown);
+    btnCancel->setVisible(v.cancelShown);
+    btnCancel->setEnabled(v.cancelEnabled);
+    cbxPort->setEnabled(v.portEnabled);
     // The image selection must not change under a running session.
-    btnFile->setEnabled(s.fileEnabled);
-    menInfoFile->setEnabled(s.fileEnabled);
-    setBusyCursor(s.busyCursor);
+    btnFile->setEnabled(v.fileEnabled);
+    menInfoFile->setEnabled(v.fileEnabled);
+    setBusyCursor(v.busyCursor);
     setWindowTitle(qs(s.title));
     const QString status = qs(s.status);
     StatusBar1->setText(status);

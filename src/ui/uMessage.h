@@ -1,5 +1,6 @@
 // The message window: the outcome of a session in a small modal window that
-// lies over the lower part of the main window.  One instance is reused for
+// lies over the lower part of the main window (desktop/uMessageDesign.h); its
+// height fits the text.  One instance is reused for
 // every message; its last text stays until the next one replaces it.
 #pragma once
 
@@ -10,11 +11,6 @@
 
 class QPlainTextEdit;
 class QPushButton;
-
-// Where the message window goes over the covered window's outer rectangle:
-// 10 in from the left and right edges, its bottom edge 10 above the covered
-// window's bottom edge, its own height kept.
-QRect messageGeometry(const QRect& covered, int ownHeight);
 
 class TfrmMessage final : public QDialog {
     Q_OBJECT
@@ -32,6 +28,9 @@ class TfrmMessage final : public QDialog {
     std::function<void(const QString&)> onShowMsg;
 
   private:
+    // Places the window over the covered rectangle, high enough for text.
+    void place(const QRect& covered, const QString& text = {});
+    int textBoxHeightFor(const QString& text, int textBoxWidth) const;
     QPlainTextEdit* Memo1;
     QPushButton* Button1;
 };

@@ -1,5 +1,7 @@
 #include "ui/uPortBox.h"
 
+#include "desktop/uPortBoxRule.h"
+
 #include <QAbstractItemView>
 #include <QSignalBlocker>
 
@@ -18,32 +20,39 @@ TPortBoxRefresher::TPortBoxRefresher(QComboBox& box, TPortListSource source,
                                      std::function<bool()> appActive)
     : FBox(box), FSource(std::move(source)), FAppActive(std::move(appActive)) {}
 
-void TPortBoxRefresher::fillAtStart() {
-    refill();
-    if (FBox.count() > 0) {
-        FBox.setCurrentIndex(0);
-        FBox.setEditText(FBox.itemText(0));
-    } else {
-        FBox.setEditText(QString());
+std::vector<std::string> TPortBoxRefresher::ports() const {
+    std::vector<std::string> names;
+    if (FSource) FSource(names);
+    return names;
+}
+
+void TPortBoxRefresher::apply(const TPortBoxFill& fill) {
+    {
+        const QSignalBlocker block(FBox);
+        FBox.clear();
+        for (const std::string& p : fill.items)
+            FBox.addItem(QString::fromLocal8Bit(p.c_str()));
+        if (fill.selectFirst) FBox.setCurrentIndex(0);
+        FBox.setEditText(QString::fromLocal8Bit(fill.text.c_str()));
+    }
+    if (fill.closeDropDown) FBox.hidePopup();
+    if (fill.openDropDown) {
+        FBox.update();
+        // The box's own showPopup, not a refreshing one: the list is fresh.
+        FBox.QComboBox::showPopup();
     }
 }
 
+void TPortBoxRefresher::fillAtStart(const std::string& optionPort) {
+    apply(portBoxAtStart(ports(), optionPort));
+}
+
 void TPortBoxRefresher::refill() {
-    std::vector<std::string> ports;
-    if (FSource) FSource(ports);
-    const QString kept = FBox.currentText();
-    const QSignalBlocker block(FBox);
-    FBox.clear();
-    for (const std::string& p : ports)
-        FBox.addItem(QString::fromStdString(p));
-    FBox.setEditText(kept);
+    apply(portBoxOnOpen(ports(), FBox.currentText().toLocal8Bit().toStdString()));
 }
 
 void TPortBoxRefresher::portChanged() {
-    refill();
-    if (!(FAppActive && FAppActive()) || !FBox.isEnabled()) return;
-    if (FBox.view() && FBox.view()->isVisible()) FBox.hidePopup();
-    FBox.update();
-    // The box's own showPopup, not a refreshing one: the list is fresh.
-    FBox.QComboBox::showPopup();
+    const bool dropped = FBox.view() && FBox.view()->isVisible();
+    apply(portBoxRefill(ports(), FBox.currentText().toLocal8Bit().toStdString(),
+                        FAppActive && FAppActive(), FBox.isEnabled(), dropped));
 }

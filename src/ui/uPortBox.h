@@ -3,6 +3,8 @@
 // or typed stays in the box even when it has gone.
 #pragma once
 
+#include "desktop/uPortBoxRule.h"
+
 #include <QComboBox>
 
 #include <functional>
@@ -22,14 +24,14 @@ class TPortComboBox final : public QComboBox {
     void showPopup() override;
 };
 
-// The refresh rules of the port box.
+// The port box's rules (desktop/uPortBoxRule.h) applied to a combo box.
 class TPortBoxRefresher {
   public:
     TPortBoxRefresher(QComboBox& box, TPortListSource source, std::function<bool()> appActive);
 
     // At start: fill the box and select its first entry (an empty list leaves
-    // the box empty).
-    void fillAtStart();
+    // the box empty); a port given as an option takes the box's text.
+    void fillAtStart(const std::string& optionPort = {});
     // A port arrived or went: refill always; then, only when the application
     // is the active one and the box is enabled (no session runs), close and
     // reopen the drop-down list so that the operator sees the new list.
@@ -38,6 +40,8 @@ class TPortBoxRefresher {
     void refill();
 
   private:
+    void apply(const TPortBoxFill& fill);
+    std::vector<std::string> ports() const;
     QComboBox& FBox;
     TPortListSource FSource;
     std::function<bool()> FAppActive;

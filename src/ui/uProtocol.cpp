@@ -1,6 +1,9 @@
 #include "ui/uProtocol.h"
 
+#include "desktop/uDesktopTexts.h"
+#include "desktop/uReportDesign.h"
 #include "session/uNotifyTexts.h"
+#include "ui/uDesign.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -11,24 +14,25 @@ TfrmProtocol::TfrmProtocol(QWidget* mainWindow)
     : QWidget(mainWindow, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowMinMaxButtonsHint) {
     setObjectName(QStringLiteral("frmProtocol"));
-    setWindowTitle(QStringLiteral("Report"));
+    setWindowTitle(qText(cTextReportCaption));
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
     Memo1->setReadOnly(true);
     Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Memo1->setAccessibleName(QStringLiteral("Report"));
+    Memo1->setAccessibleName(qText(cTextReportCaption));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(Memo1);
-    resize(454, 141);
+    resize(cReportDesign.client.width, cReportDesign.client.height);
 
     // Under the main window, as wide as it.
     if (mainWindow) {
-        const QRect outer = mainWindow->frameGeometry();
-        move(outer.left(), outer.top() + outer.height());
-        resize(outer.width(), height());
+        const TRect outer = tRect(mainWindow->frameGeometry());
+        const TPoint place = reportDockPlace(outer);
+        move(place.x, place.y);
+        resize(reportWidth(outer), height());
     }
     Clear();
 }

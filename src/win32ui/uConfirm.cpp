@@ -1,5 +1,6 @@
 #include "win32ui/uConfirm.h"
 
+#include "desktop/uDesktopTexts.h"
 #include "win32ui/uDesign.h"
 
 namespace {
@@ -11,8 +12,8 @@ thread_local HHOOK tHook = nullptr;
 LRESULT CALLBACK englishButtons(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         const HWND box = reinterpret_cast<HWND>(wParam);
-        SetDlgItemTextW(box, IDYES, L"Yes");
-        SetDlgItemTextW(box, IDNO, L"No");
+        SetDlgItemTextW(box, IDYES, wide(cTextYes).c_str());
+        SetDlgItemTextW(box, IDNO, wide(cTextNo).c_str());
     }
     return CallNextHookEx(tHook, code, wParam, lParam);
 }
@@ -21,8 +22,9 @@ LRESULT CALLBACK englishButtons(int code, WPARAM wParam, LPARAM lParam) {
 
 bool askConfirm(HWND hOwner, const std::string& question) {
     tHook = SetWindowsHookExW(WH_CBT, englishButtons, nullptr, GetCurrentThreadId());
-    const int answer = MessageBoxW(hOwner, crlf(wide(question)).c_str(), L"Confirm",
-                                   MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1 | MB_APPLMODAL);
+    const int answer =
+        MessageBoxW(hOwner, shownText(question).c_str(), wide(cTextConfirmCaption).c_str(),
+                    MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON1 | MB_APPLMODAL);
     if (tHook) UnhookWindowsHookEx(tHook);
     tHook = nullptr;
     return answer == IDYES;

@@ -1,5 +1,6 @@
 #include "win32ui/uDesign.h"
 
+#include "desktop/uDesktopTexts.h"
 #include "serial/uWin32Text.h"
 
 namespace {
@@ -62,6 +63,25 @@ SIZE outerSizeFor(HWND hWnd, int clientW, int clientH, bool withMenu) {
     return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
+TRect outerRectOf(HWND hWnd) {
+    RECT r{};
+    GetWindowRect(hWnd, &r);
+    return tRect(r);
+}
+
+TSize frameOf(HWND hWnd) {
+    RECT outer{};
+    RECT client{};
+    GetWindowRect(hWnd, &outer);
+    GetClientRect(hWnd, &client);
+    return TSize{(outer.right - outer.left) - client.right,
+                 (outer.bottom - outer.top) - client.bottom};
+}
+
+void placeChild(HWND hChild, const TRect& r) {
+    MoveWindow(hChild, r.left, r.top, r.width, r.height, TRUE);
+}
+
 namespace {
 BOOL CALLBACK setFontOf(HWND child, LPARAM font) {
     SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
@@ -94,6 +114,29 @@ std::wstring crlf(const std::wstring& s) {
         out += s[i];
     }
     return out;
+}
+
+int lineHeightOf(HWND hWnd, HFONT font) {
+    HDC dc = GetDC(hWnd);
+    HGDIOBJ old = SelectObject(dc, font);
+    TEXTMETRICW tm{};
+    GetTextMetricsW(dc, &tm);
+    SelectObject(dc, old);
+    ReleaseDC(hWnd, dc);
+    return tm.tmHeight;
+}
+
+void fontForDpi(HWND hWnd, HFONT& font, int& fontDpi, int dpi) {
+    if (font && dpi == fontDpi) return;
+    fontDpi = dpi;
+    HFONT old = font;
+    font = createUiFont(dpi);
+    setFontDeep(hWnd, font);
+    if (old) DeleteObject(old);
+}
+
+std::wstring shownText(const std::string& text) {
+    return crlf(wide(plainLines(text)));
 }
 
 std::wstring windowText(HWND hWnd) {

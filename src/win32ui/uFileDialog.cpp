@@ -1,5 +1,7 @@
 #include "win32ui/uFileDialog.h"
 
+#include "win32ui/uDesign.h"
+
 #include <commdlg.h>
 
 #include <vector>
@@ -21,12 +23,7 @@ std::string chooseImageFile(HWND hOwner) {
     ofn.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (!GetOpenFileNameW(&ofn)) return {};
 
-    const std::wstring name(file.data());
-    const int len = WideCharToMultiByte(CP_ACP, 0, name.c_str(), static_cast<int>(name.size()),
-                                        nullptr, 0, nullptr, nullptr);
-    if (len <= 0) return {};
-    std::string out(static_cast<std::size_t>(len), '\0');
-    WideCharToMultiByte(CP_ACP, 0, name.c_str(), static_cast<int>(name.size()), out.data(), len,
-                        nullptr, nullptr);
-    return out;
+    // UTF-8, as every text of the program: a name outside the system's
+    // code page ("euro\u20ac.txt", a CJK name) stays whole.
+    return narrow(file.data());
 }

@@ -6,6 +6,6 @@
 
 #include <string>
 
-// The chosen file's name in the system's code page (as the image reader
-// opens names), or empty when the operator cancelled.
+// The chosen file's name in UTF-8 (the image reader opens it by its wide
+// name), or empty when the operator cancelled.
 std::string chooseImageFile(HWND hOwner);

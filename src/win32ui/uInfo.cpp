@@ -1,5 +1,7 @@
 #include "win32ui/uInfo.h"
 
+#include "desktop/uDesktopTexts.h"
+#include "desktop/uOverviewDesign.h"
 #include "images/uOverview.h"
 #include "win32ui/uBusyCursor.h"
 #include "win32ui/uControlIds.h"
@@ -9,17 +11,11 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
-// Pixels at 96 per inch.
-constexpr int cClientW = 318;
-constexpr int cClientH = 209;
-constexpr int cPanelH = 37; // the strip along the bottom that holds "OK"
-constexpr int cButtonX = 13;
-constexpr int cButtonY = 7;
-constexpr int cButtonW = 98;
-constexpr int cButtonH = 24;
+constexpr int cColumns = 6;
 
 constexpr DWORD cStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD cExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
@@ -28,16 +24,18 @@ constexpr DWORD cExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 
 TfrmInfo::TfrmInfo(HWND hMain, const TFWCatalog& catalog) : FCatalog(catalog), FhOwner(hMain) {
     registerWindowClass(cOverviewClass, &TfrmInfo::WndProc);
-    FhWnd = CreateWindowExW(cExStyle, cOverviewClass, L"Overview", cStyle, 0, 0, cClientW, cClientH,
-                            hMain, nullptr, GetModuleHandleW(nullptr), this);
+    const TOverviewDesign& d = cOverviewDesign;
+    FhWnd = CreateWindowExW(cExStyle, cOverviewClass, wide(cTextOverviewCaption).c_str(), cStyle, 0,
+                            0, d.client.width, d.client.height, hMain, nullptr,
+                            GetModuleHandleW(nullptr), this);
     FhList = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL |
                                  LVS_SHOWSELALWAYS | LVS_NOSORTHEADER,
-                             0, 0, cClientW, cClientH - cPanelH, FhWnd,
+                             0, 0, d.client.width, d.client.height - d.panelHeight, FhWnd,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(cIdList)),
                              GetModuleHandleW(nullptr), nullptr);
     SendMessageW(FhList, LVM_SETEXTENDEDLISTVIEWSTYLE, LVS_EX_FULLROWSELECT, LVS_EX_FULLROWSELECT);
-    for (int c = 0; c < 6; ++c) {
+    for (int c = 0; c < cColumns; ++c) {
         std::wstring title = wide(cOverviewColumns[c]);
         LVCOLUMNW col{};
         col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -46,10 +44,10 @@ TfrmInfo::TfrmInfo(HWND hMain, const TFWCatalog& catalog) : FCatalog(catalog), F
         col.iSubItem = c;
         SendMessageW(FhList, LVM_INSERTCOLUMNW, c, reinterpret_cast<LPARAM>(&col));
     }
-    FhButton =
-        CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                        0, 0, 10, 10, FhWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
-                        GetModuleHandleW(nullptr), nullptr);
+    FhButton = CreateWindowExW(0, L"BUTTON", wide(cTextOk).c_str(),
+                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, 0, 0, 10, 10,
+                               FhWnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK)),
+                               GetModuleHandleW(nullptr), nullptr);
 }
 
 TfrmInfo::~TfrmInfo() {
@@ -81,49 +79,39 @@ void TfrmInfo::fillRows() {
 }
 
 int TfrmInfo::autoSizeColumns() {
-    // Narrow first: sized "to its header", the last column would otherwise
-    // fill whatever room the list has, and grow with every opening.
+    // Every column starts from nothing: sized "to its header", a column
+    // may otherwise keep (or fill up to) the width it had at the last
+    // opening, and the overview grows with every opening.
+    for (int c = 0; c < cColumns; ++c)
+        SendMessageW(FhList, LVM_SETCOLUMNWIDTH, c, 0);
     RECT list{};
     GetWindowRect(FhList, &list);
     SetWindowPos(FhList, nullptr, 0, 0, 1, list.bottom - list.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    int total = 0;
-    for (int c = 0; c < 6; ++c) {
+    std::vector<int> widths;
+    for (int c = 0; c < cColumns; ++c) {
         SendMessageW(FhList, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE_USEHEADER);
         const int header = static_cast<int>(SendMessageW(FhList, LVM_GETCOLUMNWIDTH, c, 0));
         SendMessageW(FhList, LVM_SETCOLUMNWIDTH, c, LVSCW_AUTOSIZE);
         const int cells = static_cast<int>(SendMessageW(FhList, LVM_GETCOLUMNWIDTH, c, 0));
-        const int width = std::max(header, cells) + 5;
+        const int width = overviewColumnWidth(header, cells);
         SendMessageW(FhList, LVM_SETCOLUMNWIDTH, c, width);
-        total += width;
+        widths.push_back(width);
     }
-    return total;
-}
-
-void TfrmInfo::layout() {
-    RECT client{};
-    GetClientRect(FhWnd, &client);
-    const int panel = px(cPanelH, FDpi);
-    MoveWindow(FhList, 0, 0, client.right, client.bottom - panel, TRUE);
-    MoveWindow(FhButton, px(cButtonX, FDpi), client.bottom - panel + px(cButtonY, FDpi),
-               px(cButtonW, FDpi), px(cButtonH, FDpi), TRUE);
+    return overviewClientWidth(widths);
 }
 
 int TfrmInfo::Execute(int ALeft, int ATop, int AWidth, int AHeight) {
     (void)AWidth; // the columns decide the width
-    const int dpi = dpiOf(FhOwner);
-    if (dpi != FDpi || !FFont) {
-        FDpi = dpi;
-        HFONT old = FFont;
-        FFont = createUiFont(FDpi);
-        setFontDeep(FhWnd, FFont);
-        if (old) DeleteObject(old);
-    }
+    fontForDpi(FhWnd, FFont, FDpi, dpiOf(FhOwner));
     fillRows();
-    const int clientW = autoSizeColumns() + 30;
-    const SIZE outer = outerSizeFor(FhWnd, clientW, px(cClientH, FDpi), false);
-    SetWindowPos(FhWnd, HWND_TOP, ALeft, ATop, outer.cx, AHeight, SWP_NOACTIVATE);
-    layout();
+    const int clientW = autoSizeColumns();
+    const TOverviewLayout l =
+        overviewLayout({ALeft, ATop, AWidth, AHeight}, clientW, frameOf(FhWnd), TScale{FDpi});
+    SetWindowPos(FhWnd, HWND_TOP, l.outer.left, l.outer.top, l.outer.width, l.outer.height,
+                 SWP_NOACTIVATE);
+    placeChild(FhList, l.list);
+    placeChild(FhButton, l.button);
     FDone = false;
     SetFocus(FhButton);
     runModal(FhWnd, FhOwner, FDone);

@@ -22,8 +22,8 @@ class TfrmInfo {
   private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
     void fillRows();
+    // Fits the columns (desktop/uOverviewDesign.h); returns the client width.
     int autoSizeColumns();
-    void layout();
     const TFWCatalog& FCatalog;
     HWND FhOwner;
     HWND FhWnd = nullptr;

@@ -1,6 +1,11 @@
 #include "win32ui/uMain.h"
 
 #include "controller/uTimeLeft.h"
+#include "desktop/uDesktopTexts.h"
+#include "desktop/uMainWindowDesign.h"
+#include "desktop/uOverviewDesign.h"
+#include "desktop/uPortBoxRule.h"
+#include "desktop/uReportDesign.h"
 #include "win32ui/uAbout.h"
 #include "win32ui/uBusyCursor.h"
 #include "win32ui/uConfirm.h"
@@ -11,21 +16,12 @@
 #include "win32ui/uMessage.h"
 #include "win32ui/uPortBox.h"
 #include "win32ui/uProtocol.h"
+#include "win32ui/uShutdownBlock.h"
 #include "win32ui/uWindowClass.h"
 
 #include <dbt.h>
 
 namespace {
-
-// The layout in design units at 120 pixels per inch.
-constexpr int cPanelW = 441;
-constexpr int cPanelH = 201;
-constexpr int cButtonTop = 107;
-constexpr int cButtonH = 41;
-constexpr int cProgLeft = 50;
-constexpr int cCloseLeft = 250;
-constexpr int cCloseW = 139;
-constexpr int cFileGap = 8;
 
 // Private messages of the main window.  WM_USER itself carries the
 // session's notifications.
@@ -98,9 +94,7 @@ TfrmMain::TfrmMain(TProgramOptions options) : FOptions(std::move(options)) {
     FController = std::make_unique<TUpdateController>(*this, std::move(setup));
     frmInfo = std::make_unique<TfrmInfo>(FhWnd, FController->catalog());
 
-    fillPortBoxAtStart(cbxPort);
-    if (!FController->options().port.empty())
-        SetWindowTextW(cbxPort, wide(FController->options().port).c_str());
+    fillPortBoxAtStart(cbxPort, FController->options().port);
     render(FController->state());
     centre();
 }
@@ -118,10 +112,10 @@ TfrmMain::~TfrmMain() {
 void TfrmMain::createMenu() {
     FMenuBar = CreateMenu();
     menInfo = CreatePopupMenu();
-    AppendMenuW(menInfo, MF_STRING, cIdMenuFirmware, L"Firmware");
-    AppendMenuW(menInfo, MF_STRING, cIdMenuFileVersion, L"File version");
+    AppendMenuW(menInfo, MF_STRING, cIdMenuFirmware, wide(cTextMenuFirmware).c_str());
+    AppendMenuW(menInfo, MF_STRING, cIdMenuFileVersion, wide(cTextMenuFileVersion).c_str());
     AppendMenuW(menInfo, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menInfo, MF_STRING, cIdMenuExit, L"Exit");
+    AppendMenuW(menInfo, MF_STRING, cIdMenuExit, wide(cTextMenuExit).c_str());
     insertAboutItem(menInfo, cIdMenuExit);
     AppendMenuW(FMenuBar, MF_POPUP, reinterpret_cast<UINT_PTR>(menInfo),
                 wide(cMenuInfoCaption).c_str());
@@ -135,20 +129,23 @@ void TfrmMain::createControls() {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(cIdPanel)), GetModuleHandleW(nullptr), this);
     // A thin line under the menu.
     FhLine = child(FhPanel, L"STATIC", L"", WS_VISIBLE | SS_ETCHEDHORZ, -1);
-    Label1 = child(FhPanel, L"STATIC", L"Comport:", WS_VISIBLE | SS_LEFT, cIdPortLabel);
+    Label1 =
+        child(FhPanel, L"STATIC", wide(cTextPortLabel).c_str(), WS_VISIBLE | SS_LEFT, cIdPortLabel);
     cbxPort = child(FhPanel, WC_COMBOBOXW, L"",
                     WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, cIdPort);
     ProgressBar1 = child(FhPanel, PROGRESS_CLASSW, L"", WS_VISIBLE | PBS_SMOOTH, cIdProgress);
     SendMessageW(ProgressBar1, PBM_SETRANGE32, 0, 100);
     SetWindowSubclass(ProgressBar1, progressWithText, 1, 0);
-    btnProg =
-        child(FhPanel, L"BUTTON", L"Update", WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, cIdUpdate);
-    btnFile = child(FhPanel, L"BUTTON", L"File", WS_TABSTOP | BS_PUSHBUTTON, cIdFile);
-    btnClose =
-        child(FhPanel, L"BUTTON", L"Close", WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, cIdClose);
-    btnCancel = child(FhPanel, L"BUTTON", L"Cancel", WS_TABSTOP | BS_PUSHBUTTON, cIdCancel);
-    chkReadInfoOnly =
-        child(FhPanel, L"BUTTON", L"Read info only", WS_TABSTOP | BS_AUTOCHECKBOX, cIdReadInfoOnly);
+    btnProg = child(FhPanel, L"BUTTON", wide(cTextUpdate).c_str(),
+                    WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON, cIdUpdate);
+    btnFile =
+        child(FhPanel, L"BUTTON", wide(cTextFile).c_str(), WS_TABSTOP | BS_PUSHBUTTON, cIdFile);
+    btnClose = child(FhPanel, L"BUTTON", wide(cTextClose).c_str(),
+                     WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, cIdClose);
+    btnCancel =
+        child(FhPanel, L"BUTTON", wide(cTextCancel).c_str(), WS_TABSTOP | BS_PUSHBUTTON, cIdCancel);
+    chkReadInfoOnly = child(FhPanel, L"BUTTON", wide(cTextReadInfoOnly).c_str(),
+                            WS_TABSTOP | BS_AUTOCHECKBOX, cIdReadInfoOnly);
     StatusBar1 = child(FhWnd, STATUSCLASSNAMEW, L"", WS_VISIBLE | SBARS_TOOLTIPS, cIdStatus);
     int parts[1] = {-1};
     SendMessageW(StatusBar1, SB_SETPARTS, 1, reinterpret_cast<LPARAM>(parts));
@@ -166,40 +163,32 @@ void TfrmMain::applyDpi(int dpi) {
 
 void TfrmMain::layout() {
     const int d = FDpi;
-    MoveWindow(FhPanel, 0, 0, du(cPanelW, d), du(cPanelH, d), TRUE);
-    MoveWindow(FhLine, 0, 0, du(cPanelW, d), 2, TRUE);
+    const TMainWindowDesign& design = cMainWindowDesign;
+    const auto place = [d](HWND h, const TRect& r) {
+        MoveWindow(h, du(r.left, d), du(r.top, d), du(r.width, d), du(r.height, d), TRUE);
+    };
+    place(FhPanel, {0, 0, design.panel.width, design.panel.height});
+    MoveWindow(FhLine, 0, 0, du(design.panel.width, d), 2, TRUE);
 
-    MoveWindow(cbxPort, du(96, d), du(14, d), du(329, d), du(200, d), TRUE);
-    RECT box{};
-    GetWindowRect(cbxPort, &box); // the closed box's height
-    const int boxH = box.bottom - box.top;
-    HDC dc = GetDC(Label1);
-    HGDIOBJ old = SelectObject(dc, FFont);
-    TEXTMETRICW tm{};
-    GetTextMetricsW(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(Label1, dc);
-    const int labelH = tm.tmHeight;
+    TRect box = design.portBox;
+    box.height = design.portDropHeight;
+    place(cbxPort, box);
+    RECT closed{};
+    GetWindowRect(cbxPort, &closed); // the closed box's height
+    const int boxH = closed.bottom - closed.top;
+    const int labelH = lineHeightOf(Label1, FFont);
     // Aligned with the text in the port box.
-    MoveWindow(Label1, du(16, d), du(14, d) + (boxH - labelH) / 2, du(78, d), labelH, TRUE);
+    MoveWindow(Label1, du(design.portLabel.x, d), du(box.top, d) + (boxH - labelH) / 2,
+               du(design.portLabelWidth, d), labelH, TRUE);
 
-    MoveWindow(ProgressBar1, du(16, d), du(57, d), du(409, d), du(33, d), TRUE);
-    // With "File", "Update" and "File" share the place of one button.
-    if (FState.fileShown) {
-        const int half = cCloseW / 2;
-        MoveWindow(btnProg, du(cProgLeft, d), du(cButtonTop, d), du(half, d), du(cButtonH, d),
-                   TRUE);
-        MoveWindow(btnFile, du(cProgLeft + half + cFileGap, d), du(cButtonTop, d), du(half, d),
-                   du(cButtonH, d), TRUE);
-    } else {
-        MoveWindow(btnProg, du(cProgLeft, d), du(cButtonTop, d), du(cCloseW, d), du(cButtonH, d),
-                   TRUE);
-    }
-    MoveWindow(btnClose, du(cCloseLeft, d), du(cButtonTop, d), du(cCloseW, d), du(cButtonH, d),
-               TRUE);
-    MoveWindow(btnCancel, du(cCloseLeft, d), du(cButtonTop, d), du(cCloseW, d), du(cButtonH, d),
-               TRUE);
-    MoveWindow(chkReadInfoOnly, du(32, d), du(168, d), du(200, d), labelH + du(6, d), TRUE);
+    place(ProgressBar1, design.progress);
+    const TMainButtons buttons = mainButtons(FState.fileShown);
+    place(btnProg, buttons.update);
+    if (FState.fileShown) place(btnFile, buttons.file);
+    place(btnClose, buttons.close);
+    place(btnCancel, buttons.cancel);
+    MoveWindow(chkReadInfoOnly, du(design.readInfoOnly.x, d), du(design.readInfoOnly.y, d),
+               du(design.readInfoOnlyWidth, d), labelH + du(6, d), TRUE);
     SendMessageW(StatusBar1, WM_SIZE, 0, 0);
 }
 
@@ -207,8 +196,8 @@ void TfrmMain::layout() {
 void TfrmMain::fitWindow() {
     RECT status{};
     GetWindowRect(StatusBar1, &status);
-    const int clientW = du(cPanelW, FDpi);
-    const int clientH = du(cPanelH, FDpi) + (status.bottom - status.top);
+    const int clientW = du(cMainWindowDesign.panel.width, FDpi);
+    const int clientH = du(cMainWindowDesign.panel.height, FDpi) + (status.bottom - status.top);
     SIZE outer = outerSizeFor(FhWnd, clientW, clientH, true);
     SetWindowPos(FhWnd, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -257,25 +246,39 @@ void TfrmMain::render(const TControllerState& state) {
     FRendered = true;
     if (relayout) layout();
 
+    TControllerState shown = state;
+    shown.closing = state.closing || (FCloseAsked && !state.busy);
+    const TMainView v = mainView(shown);
     SetWindowTextW(FhWnd, wide(state.title).c_str());
     setStatus(state.status);
     setProgress(state.progress, state.remainingMs);
-    EnableWindow(btnProg, state.updateEnabled);
-    ShowWindow(btnClose, state.closeShown ? SW_SHOWNA : SW_HIDE);
-    ShowWindow(btnCancel, state.cancelShown ? SW_SHOWNA : SW_HIDE);
-    EnableWindow(cbxPort, state.portEnabled);
-    ShowWindow(btnFile, state.fileShown ? SW_SHOWNA : SW_HIDE);
-    EnableWindow(btnFile, state.fileEnabled);
-    ShowWindow(chkReadInfoOnly, state.readInfoOnlyShown ? SW_SHOWNA : SW_HIDE);
+    EnableWindow(btnProg, v.updateEnabled);
+    ShowWindow(btnClose, v.closeShown ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(btnCancel, v.cancelShown ? SW_SHOWNA : SW_HIDE);
+    EnableWindow(btnCancel, v.cancelEnabled);
+    EnableWindow(cbxPort, v.portEnabled);
+    ShowWindow(btnFile, v.fileShown ? SW_SHOWNA : SW_HIDE);
+    EnableWindow(btnFile, v.fileEnabled);
+    ShowWindow(chkReadInfoOnly, v.readInfoOnlyShown ? SW_SHOWNA : SW_HIDE);
     renderMenu();
-    setBusyCursor(state.busyCursor);
-    // The report window appears once, at the first idle moment after start;
-    // nothing hides it again.
-    if (FIdleDone && state.reportShown && frmProtocol && !IsWindowVisible(frmProtocol->handle())) {
-        frmProtocol->matchWidth(FhWnd);
-        frmProtocol->dockUnder(FhWnd);
-        frmProtocol->show();
+    setBusyCursor(v.busyCursor);
+    // A write in progress holds off a shutdown or log-off.
+    if (state.busy != FShutdownBlocked) {
+        FShutdownBlocked = state.busy;
+        setShutdownBlock(FhWnd, FShutdownBlocked);
     }
+    showReport();
+}
+
+// The report window appears once, at the first idle moment after start;
+// nothing hides it again.  While the main window is minimised it is neither
+// shown nor docked: it comes back with the main window.
+void TfrmMain::showReport() {
+    if (!frmProtocol || IsWindowVisible(frmProtocol->handle())) return;
+    if (!reportToShow(FState.reportShown, FIdleDone, IsIconic(FhWnd) != FALSE)) return;
+    frmProtocol->matchWidth(FhWnd);
+    frmProtocol->dockUnder(FhWnd);
+    frmProtocol->show();
 }
 
 void TfrmMain::renderMenu() {
@@ -350,10 +353,8 @@ bool TfrmMain::readInfoOnly() const {
 }
 
 void TfrmMain::showOverview() {
-    RECT r{};
-    GetWindowRect(FhWnd, &r);
-    const int w = r.right - r.left;
-    frmInfo->Execute(r.left, r.top, w * 3 / 2, r.bottom - r.top);
+    const TRect args = overviewExecuteArgs(outerRectOf(FhWnd));
+    frmInfo->Execute(args.left, args.top, args.width, args.height);
 }
 
 void TfrmMain::command(int id) {
@@ -415,12 +416,18 @@ LRESULT TfrmMain::onMessage(UINT m, WPARAM w, LPARAM l) {
         return 0;
     case WM_CLOSE:
         if (FClosing) break;
+        // Closing while busy: once confirmed, the window shows that the
+        // program is ending until it is gone, also when the session ends
+        // at once (the wait before a restart).
+        FCloseAsked = FState.busy;
         switch (FController->closeRequested()) {
         case TCloseAnswer::closeNow:
             FClosing = true;
             DestroyWindow(FhWnd);
             break;
         case TCloseAnswer::keepOpen:
+            FCloseAsked = false;
+            break;
         case TCloseAnswer::closeWhenEnded:
             break;
         }
@@ -440,8 +447,27 @@ LRESULT TfrmMain::onMessage(UINT m, WPARAM w, LPARAM l) {
         break;
     case WM_SIZE:
         SendMessageW(StatusBar1, WM_SIZE, 0, 0);
-        if (frmProtocol) frmProtocol->dockUnder(FhWnd);
+        if (w != SIZE_MINIMIZED && frmProtocol) {
+            // Restored: the report comes back under the main window, as wide
+            // as it.
+            frmProtocol->matchWidth(FhWnd);
+            frmProtocol->dockUnder(FhWnd);
+            showReport();
+        }
         break;
+    case WM_QUERYENDSESSION:
+        // While busy a shutdown or log-off would cut the write off.
+        return FState.busy ? FALSE : TRUE;
+    case WM_ENDSESSION:
+        // The session ends all the same (another program forced it, or the
+        // user insisted): the running session is cancelled and its end
+        // awaited, so the port is closed and the logger stays in its
+        // bootloader, ready for the next update.
+        if (w && FState.busy) {
+            FController->cancelClicked();
+            FController->endSession();
+        }
+        return 0;
     case WM_DEVICECHANGE:
         portBoxDeviceChange(cbxPort, w, l);
         return TRUE;

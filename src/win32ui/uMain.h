@@ -62,6 +62,7 @@ class TfrmMain final : public IUpdateFrontEnd {
     std::string portText() const;
     bool readInfoOnly() const;
     void idle();
+    void showReport();
 
     HWND FhWnd = nullptr;
     HWND FhPanel = nullptr;
@@ -85,6 +86,8 @@ class TfrmMain final : public IUpdateFrontEnd {
     bool FMenuFileShown = true;
     bool FIdleDone = false;
     bool FClosing = false;
+    bool FShutdownBlocked = false;
+    bool FCloseAsked = false; // closing while busy was asked; "Yes" ends the program
     TPostMessageSink FSink;
     TProgramOptions FOptions;
 

@@ -1,6 +1,7 @@
 // The message window: the outcome of a session in a small modal window over
 // the lower part of the main window ("Information", fixed dialog border, no
-// caption buttons, "OK" closes it).  Created once, hidden, reused.
+// caption buttons, "OK" closes it), as high as its text needs
+// (desktop/uMessageDesign.h).  Created once, hidden, reused.
 #pragma once
 
 #include "win32ui/uWin.h"
@@ -22,7 +23,8 @@ class TfrmMessage {
 
   private:
     static LRESULT CALLBACK WndProc(HWND, UINT, WPARAM, LPARAM);
-    void layout();
+    // The height the text box needs to show its text whole at its width.
+    int textBoxHeightNeeded() const;
     HWND FhOwner;
     HWND FhWnd = nullptr;
     HWND FhMemo = nullptr;

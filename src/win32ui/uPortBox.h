@@ -12,8 +12,8 @@
 void fillPortBox(HWND hBox, const std::vector<std::string>& names);
 
 // At start: the port list, its first entry selected (an empty list leaves
-// the box empty).
-void fillPortBoxAtStart(HWND hBox);
+// the box empty); a port given as an option takes the box's text.
+void fillPortBoxAtStart(HWND hBox, const std::string& optionPort = {});
 
 // WM_DEVICECHANGE: a port that arrived or went refills the box, also while a
 // session runs; when the program is the active one and the box is enabled,

@@ -1,5 +1,7 @@
 #include "win32ui/uProtocol.h"
 
+#include "desktop/uDesktopTexts.h"
+#include "desktop/uReportDesign.h"
 #include "session/uNotifyTexts.h"
 #include "win32ui/uBusyCursor.h"
 #include "win32ui/uControlIds.h"
@@ -8,9 +10,6 @@
 
 namespace {
 
-// Client size at 96 pixels per inch; the width follows the main window.
-constexpr int cClientW = 454;
-constexpr int cClientH = 141;
 // Caption and sizing border; no system menu, hence no caption buttons and no
 // way to close it.
 constexpr DWORD cStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHILDREN;
@@ -19,18 +18,20 @@ constexpr DWORD cStyle = WS_OVERLAPPED | WS_CAPTION | WS_THICKFRAME | WS_CLIPCHI
 
 TfrmProtocol::TfrmProtocol(HWND hMain) {
     registerWindowClass(cReportClass, &TfrmProtocol::WndProc);
-    FhWnd = CreateWindowExW(0, cReportClass, L"Report", cStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            cClientW, cClientH, hMain, nullptr, GetModuleHandleW(nullptr), this);
+    const TSize client = cReportDesign.client;
+    FhWnd = CreateWindowExW(0, cReportClass, wide(cTextReportCaption).c_str(), cStyle,
+                            CW_USEDEFAULT, CW_USEDEFAULT, client.width, client.height, hMain,
+                            nullptr, GetModuleHandleW(nullptr), this);
     FhMemo = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                              WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL | ES_MULTILINE |
                                  ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
-                             0, 0, cClientW, cClientH, FhWnd,
+                             0, 0, client.width, client.height, FhWnd,
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(cIdMemo)),
                              GetModuleHandleW(nullptr), nullptr);
     SendMessageW(FhMemo, EM_SETLIMITTEXT, 0, 0); // no limit: the report grows for the whole run
     dpiChanged(dpiOf(hMain));
     const SIZE outer =
-        outerSizeFor(FhWnd, px(cClientW, dpiOf(hMain)), px(cClientH, dpiOf(hMain)), false);
+        outerSizeFor(FhWnd, px(client.width, dpiOf(hMain)), px(client.height, dpiOf(hMain)), false);
     SetWindowPos(FhWnd, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     matchWidth(hMain);
@@ -70,21 +71,17 @@ void TfrmProtocol::Clear() {
 }
 
 void TfrmProtocol::dockUnder(HWND hMain) {
-    RECT main{};
-    RECT own{};
-    GetWindowRect(hMain, &main);
-    GetWindowRect(FhWnd, &own);
-    if (own.top != main.bottom || own.left != main.left)
-        SetWindowPos(FhWnd, nullptr, main.left, main.bottom, 0, 0,
-                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const TRect main = outerRectOf(hMain);
+    if (!reportNeedsDock(outerRectOf(FhWnd), main, IsIconic(hMain) != FALSE)) return;
+    const TPoint place = reportDockPlace(main);
+    SetWindowPos(FhWnd, nullptr, place.x, place.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TfrmProtocol::matchWidth(HWND hMain) {
-    RECT main{};
-    RECT own{};
-    GetWindowRect(hMain, &main);
-    GetWindowRect(FhWnd, &own);
-    SetWindowPos(FhWnd, nullptr, 0, 0, main.right - main.left, own.bottom - own.top,
+    // A minimised window's width is its icon's.
+    if (IsIconic(hMain)) return;
+    SetWindowPos(FhWnd, nullptr, 0, 0, reportWidth(outerRectOf(hMain)), outerRectOf(FhWnd).height,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

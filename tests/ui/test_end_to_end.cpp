@@ -4,6 +4,7 @@
 #include "TSimulatedLogger.h"
 #include "window_test_support.h"
 
+#include <QElapsedTimer>
 #include <QMessageBox>
 #include <QProgressBar>
 
@@ -11,6 +12,7 @@ class TestEndToEnd : public QObject {
     Q_OBJECT
   private slots:
     void updateFromTheMainWindow();
+    void closingEndsWithinASecondAndAHalfInEveryPhase();
 };
 
 void TestEndToEnd::updateFromTheMainWindow() {
@@ -94,6 +96,50 @@ void TestEndToEnd::updateFromTheMainWindow() {
     QVERIFY(seen.updateDone);
     QCOMPARE(seen.runs, 1);
     logger.stop();
+}
+
+// "Yes" to closing while busy, in every phase of a session against the
+// simulated logger: identifying it, writing the image, and the long wait
+// for the restarted logger after the last record.
+void TestEndToEnd::closingEndsWithinASecondAndAHalfInEveryPhase() {
+    const struct {
+        const char* phase;
+        const char* afterLine; // the report line that starts the phase
+    } phases[] = {
+        {"identifying", "Start at serial port"},
+        {"writing", "Progress 1%"},
+        {"waiting for the restarted logger", "Vector table is programmed."},
+    };
+    for (const auto& p : phases) {
+        TSimulatedLogger logger;
+        QVERIFY2(logger.start(), logger.lastError().c_str());
+        TMainSetup setup;
+        setup.args =
+            QStringList{QStringLiteral("tarvek2-update"),
+                        QStringLiteral("port:") + QString::fromStdString(logger.portPath())};
+        setup.watchPorts = false;
+        TfrmMain w(std::move(setup));
+        initForms(w);
+        QStringList questions;
+        w.confirmSeam = [&questions](const QString& q) {
+            questions << q;
+            return true;
+        };
+        w.beepSeam = [] {};
+        w.show();
+        w.findChild<QPushButton*>(QStringLiteral("btnProg"))->click();
+        QVERIFY(w.isBusy());
+        QTRY_VERIFY_WITH_TIMEOUT(reportTexts(w).filter(QString::fromLatin1(p.afterLine)).size() > 0,
+                                 180000);
+        QElapsedTimer sinceYes;
+        sinceYes.start();
+        QVERIFY(!w.close());
+        QTRY_VERIFY_WITH_TIMEOUT(!w.isVisible(), 5000);
+        QVERIFY2(sinceYes.elapsed() <= 1500,
+                 qPrintable(QStringLiteral("%1: %2 ms").arg(p.phase).arg(sinceYes.elapsed())));
+        QCOMPARE(questions.size(), 2); // the measurements question, then the close question
+        logger.stop();
+    }
 }
 
 TARVEK2_UI_TEST_MAIN(TestEndToEnd)

@@ -4,6 +4,8 @@
 #include "ui/uDesign.h"
 #include "window_test_support.h"
 
+#include <cstdlib>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -176,7 +178,10 @@ void TestOptions::fileModeSharesTheUpdateButtonsPlace() {
     auto* close = w->findChild<QPushButton*>(QStringLiteral("btnClose"));
     QCOMPARE(prog->width(), close->width() / 2);
     QCOMPARE(file->width(), close->width() / 2);
-    QCOMPARE(file->x(), prog->x() + prog->width() + du(8));
+    // 8 design units right of "Update", placed in design units as the
+    // Windows program places it (rounding may give one pixel either way).
+    QCOMPARE(file->x(), du(50 + 139 / 2 + 8));
+    QVERIFY(std::abs(file->x() - (prog->x() + prog->width() + du(8))) <= 1);
     setInternValue(QVariant());
 
     auto normal = makeMain(TMainSetup{});

@@ -5,6 +5,8 @@
 #include "ui/uInfo.h"
 #include "window_test_support.h"
 
+#include <QElapsedTimer>
+
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -240,11 +242,20 @@ void TestSessionStates::closeWhileBusy() {
     verifyBusy(*w);
     QCOMPARE(line.closes.load(), 0);
 
-    shown.answer = true;  // "Yes": cancelled; the window closes when the session has ended
+    shown.answer = true; // "Yes": cancelled; the window closes when the session has ended
+    QElapsedTimer sinceYes;
+    sinceYes.start();
     QVERIFY(!w->close()); // returns at once: nothing waits for the session thread
     QVERIFY(w->isVisible());
     QVERIFY(w->controller().state().closing);
-    QTRY_VERIFY(!w->isVisible());
+    // It shows that it is ending: "Cancel" stays in place but disabled, the
+    // busy cursor stays.
+    const TStateView ending = stateOf(*w);
+    QVERIFY(ending.cancel && !ending.cancelEnabled && !ending.update && !ending.port);
+    QVERIFY(QApplication::overrideCursor() != nullptr);
+    QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    QTRY_VERIFY_WITH_TIMEOUT(!w->isVisible(), 1500);
+    QVERIFY2(sinceYes.elapsed() <= 1500, qPrintable(QString::number(sinceYes.elapsed())));
     QCOMPARE(shown.questions, (QStringList{cAskCloseBusy, cAskCloseBusy}));
     QVERIFY(!w->isBusy());
     QCOMPARE(line.closes.load(), 1); // the thread has ended and released the port

@@ -14,6 +14,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QTreeWidget>
 
 #include <ctime>
@@ -23,11 +25,9 @@ class TestWindows : public QObject {
   private slots:
     void reportLineFormat();
     void reportAddAndClear();
-    void messageGeometry_data();
-    void messageGeometry();
     void messageWindowPlacedOverMainWindow();
     void messageWindowClosesOnEnterAndEsc();
-    void messageWindowWrapsLongText();
+    void messageWindowFitsItsText();
     void confirmQuestion();
     void overviewRows();
     void overviewWithFileFirst();
@@ -75,24 +75,6 @@ void TestWindows::reportAddAndClear() {
     QVERIFY(!(report.windowFlags() & Qt::WindowCloseButtonHint));
 }
 
-void TestWindows::messageGeometry_data() {
-    QTest::addColumn<QRect>("covered");
-    QTest::addColumn<int>("ownHeight");
-    QTest::addColumn<QRect>("expected");
-    QTest::newRow("500 wide at 100,200, 300 high")
-        << QRect(100, 200, 500, 300) << 120 << QRect(110, 370, 480, 120);
-    QTest::newRow("at the origin") << QRect(0, 0, 300, 200) << 81 << QRect(10, 109, 280, 81);
-}
-
-void TestWindows::messageGeometry() {
-    QFETCH(QRect, covered);
-    QFETCH(int, ownHeight);
-    QFETCH(QRect, expected);
-    const QRect got = ::messageGeometry(covered, ownHeight);
-    QCOMPARE(got, expected);
-    QCOMPARE(got.top() + got.height(), covered.top() + covered.height() - 10);
-}
-
 void TestWindows::messageWindowPlacedOverMainWindow() {
     TfrmMessage msg(nullptr);
     QCOMPARE(msg.windowTitle(), QStringLiteral("Information"));
@@ -137,21 +119,54 @@ void TestWindows::messageWindowClosesOnEnterAndEsc() {
     }
 }
 
-void TestWindows::messageWindowWrapsLongText() {
-    TfrmMessage msg(nullptr);
-    msg.onShowMsg = [](const QString&) {};
+void TestWindows::messageWindowFitsItsText() {
+    // The message of a port that does not exist, with its cause and remedy,
+    // and a long text that wraps: each is read in full, the window keeps its
+    // fixed border and its bottom edge.
+    const QString remedy = QStringLiteral(
+        "Aborted because serial port \"/dev/tarvek2-no-such-port\" is not ready!\r\nSerial port "
+        "\"/dev/tarvek2-no-such-port\" does not exist. Check that the logger's cable is plugged "
+        "in, or pick another port.");
     const QString longText = QString(QStringLiteral("There is no update available or the logger "
                                                     "has another update ID! "))
-                                 .repeated(4);
-    msg.showMsg(longText, 0, 0, 500, 300);
-    const QSize before = msg.size();
-    msg.show();
+                                 .repeated(6);
+    TfrmMessage msg(nullptr);
+    msg.onShowMsg = [](const QString&) {};
+    msg.show(); // a window without a main window knows its frame once shown
     QVERIFY(QTest::qWaitForWindowExposed(&msg));
-    auto* memo = msg.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
-    QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
-    QVERIFY(memo->document()->blockCount() == 1);
-    QCOMPARE(msg.size(), before);
-    msg.hide();
+    msg.showMsg(QStringLiteral("short"), 0, 0, 500, 300);
+    const int designHeight = msg.height();
+    for (const QString& text : {remedy, longText}) {
+        msg.showMsg(text, 100, 200, 500, 300);
+        msg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&msg));
+        auto* memo = msg.findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+        QCOMPARE(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+        QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+        // Every line in view: nothing to scroll to.
+        // Every line in view: the end of the text lies inside the text box
+        // with nothing scrolled away above it.
+        QTextCursor end(memo->document());
+        end.movePosition(QTextCursor::End);
+        QCOMPARE(memo->verticalScrollBar()->value(), 0);
+        QVERIFY2(memo->cursorRect(end).bottom() < memo->viewport()->height(),
+                 qPrintable(QStringLiteral("last line ends at %1 of %2")
+                                .arg(memo->cursorRect(end).bottom())
+                                .arg(memo->viewport()->height())));
+        QVERIFY(msg.height() > designHeight);
+        QCOMPARE(msg.minimumSize(), msg.maximumSize());
+        const QRect outer = msg.frameGeometry();
+        QCOMPARE(outer.top() + outer.height(), 490);
+        QCOMPARE(outer.width(), 480);
+        // "OK" stays in its strip at the bottom.
+        auto* ok = msg.findChild<QPushButton*>(QStringLiteral("Button1"));
+        QVERIFY(ok->geometry().bottom() < msg.height());
+        QVERIFY(ok->geometry().top() > memo->geometry().bottom());
+        msg.hide();
+    }
+    // A short text brings the design height back.
+    msg.showMsg(QStringLiteral("Process cancelled!"), 100, 200, 500, 300);
+    QCOMPARE(msg.height(), designHeight);
 }
 
 void TestWindows::confirmQuestion() {

@@ -5,6 +5,7 @@
 #include "win32ui/uControlIds.h"
 #include "win32ui/uDesign.h"
 #include "win32ui/uMain.h"
+#include "win32ui/uMessage.h"
 #include "win32ui/uPortBox.h"
 #include "win32ui/uPostSink.h"
 #include "win32ui/uProtocol.h"
@@ -89,6 +90,65 @@ TEST(Win32MainWindow, ClientAreaIsThePanelAndTheStatusBar) {
     GetWindowRect(GetDlgItem(frm.handle(), cIdStatus), &status);
     EXPECT_EQ(client.right, du(441, dpi));
     EXPECT_EQ(client.bottom, du(201, dpi) + (status.bottom - status.top));
+}
+
+TEST(Win32MainWindow, ClosingWhileBusyShowsThatTheProgramIsEnding) {
+    TfrmMain frm(optionsFor(0));
+    HWND panel = GetDlgItem(frm.handle(), cIdPanel);
+    TControllerState busy;
+    busy.busy = true;
+    busy.updateEnabled = false;
+    busy.closeShown = false;
+    busy.cancelShown = true;
+    busy.portEnabled = false;
+    busy.busyCursor = true;
+    frm.render(busy);
+    EXPECT_TRUE(IsWindowEnabled(GetDlgItem(panel, cIdCancel)));
+    busy.closing = true; // "Yes" to the close question: waiting for the session's end
+    frm.render(busy);
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel, cIdCancel)));
+    EXPECT_FALSE(IsWindowEnabled(GetDlgItem(panel, cIdUpdate)));
+    frm.render(TControllerState{});
+}
+
+TEST(Win32MessageWindow, HighEnoughForTheWholeText) {
+    HWND main = plainWindow();
+    SetWindowPos(main, nullptr, 100, 100, 460, 290, SWP_NOZORDER);
+    TfrmMessage msg(main);
+    HWND memo = GetDlgItem(msg.handle(), cIdMemo);
+    const std::string remedy = "Aborted because serial port \"COM9\" is not ready!\r\nSerial port "
+                               "\"COM9\" does not exist. Check that the logger's cable is "
+                               "plugged in, or pick another port.";
+    const std::string longText =
+        "There is no update available or the logger has another update ID! "
+        "There is no update available or the logger has another update ID! "
+        "There is no update available or the logger has another update ID!";
+    RECT m{};
+    GetWindowRect(main, &m);
+    for (const std::string& text : {std::string("Process cancelled!"), remedy, longText}) {
+        SCOPED_TRACE(text);
+        // "OK" is pressed as soon as the window runs.
+        PostMessageW(msg.handle(), WM_COMMAND, IDOK, 0);
+        msg.showMsg(text, m.left, m.top, m.right - m.left, m.bottom - m.top);
+        HDC dc = GetDC(memo);
+        HGDIOBJ old =
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(memo, WM_GETFONT, 0, 0)));
+        TEXTMETRICW tm{};
+        GetTextMetricsW(dc, &tm);
+        SelectObject(dc, old);
+        ReleaseDC(memo, dc);
+        RECT client{};
+        GetClientRect(memo, &client);
+        const auto lines = static_cast<int>(SendMessageW(memo, EM_GETLINECOUNT, 0, 0));
+        EXPECT_LE(lines * tm.tmHeight, client.bottom) << lines << " lines";
+        RECT w{};
+        GetWindowRect(msg.handle(), &w);
+        const int inset = MulDiv(10, dpiOf(main), 96);
+        EXPECT_EQ(w.bottom, m.bottom - inset);
+        EXPECT_EQ(w.left, m.left + inset);
+        EXPECT_EQ(w.right, m.right - inset);
+    }
+    DestroyWindow(main);
 }
 
 TEST(Win32Notifications, PostedValueKeepsItsSign) {

@@ -5,9 +5,19 @@
 //   ui_driver cancel    PROGRAM   "Cancel" during the update on COM5
 //   ui_driver restart   PROGRAM   silent logger on COM6: restarts, then "Cancel"
 //   ui_driver intern    PROGRAM FILE   internal mode with "f:+": report window, "Read
-//                                  info only", "File", "File version", overview
+//                                  info only", "File" and "File version" with a
+//                                  name outside the code page, the overview (one
+//                                  width at every opening, the keyboard back after
+//                                  a message over it)
 //   ui_driver closebusy PROGRAM [PORT]   closing while busy: "No" keeps it, "Yes"
-//                                  ends it (PORT: a paced logger, default COM5)
+//                                  ends it within 1.5 s in every phase, "Cancel"
+//                                  disabled (PORT: a paced logger, default COM5)
+//   ui_driver shutdown  PROGRAM   WM_QUERYENDSESSION refused while busy, with a
+//                                  reason; WM_ENDSESSION ends the session
+//   ui_driver minimise  PROGRAM   internal mode: minimised during an update, the
+//                                  report keeps its size and comes back docked
+//   ui_driver remedy    PROGRAM [DIR]   a missing port: the message window shows
+//                                  the cause and remedy in full (picture into DIR)
 //   ui_driver ports     PROGRAM   the port box from the registry's serial device map,
 //                                  refilled when a port arrives (WM_DEVICECHANGE)
 //   ui_driver screenshots PROGRAM DIR   pictures of the windows as BMP files in DIR
@@ -34,6 +44,9 @@
 namespace {
 
 int gFailures = 0;
+
+RECT unite(const RECT& a, const RECT& b);
+void shoot(const std::wstring& dir, const char* name, const RECT& r);
 
 void check(bool ok, const std::string& what) {
     std::printf("%s: %s\n", ok ? "ok" : "FAILED", what.c_str());
@@ -424,9 +437,8 @@ void checkOverview(const TApp& app, const std::vector<std::vector<std::string>>&
     check(waitUntil([&] { return !IsWindowVisible(ov); }, 5000), when + ": \"OK\" closes it");
 }
 
-int scenarioIntern(const std::wstring& exe, const std::string& file) {
-    TApp app(exe, L"port:COM5 f:+");
-    if (!app.ok()) return gFailures;
+// Internal mode: the report window appears at the first idle moment.
+HWND awaitReport(const TApp& app) {
     HWND report = nullptr;
     waitUntil(
         [&] {
@@ -435,6 +447,13 @@ int scenarioIntern(const std::wstring& exe, const std::string& file) {
         },
         10000);
     check(report && IsWindowVisible(report), "internal mode: the report window shows");
+    return report;
+}
+
+int scenarioIntern(const std::wstring& exe, const std::string& file) {
+    TApp app(exe, L"port:COM5 f:+");
+    if (!app.ok()) return gFailures;
+    HWND report = awaitReport(app);
     check(narrow(textOf(report)) == "Report", "its caption " + quoted(narrow(textOf(report))));
     check(!(GetWindowLongW(report, GWL_STYLE) & WS_SYSMENU), "no close button on the report");
     auto docked = [&] {
@@ -499,10 +518,57 @@ int scenarioIntern(const std::wstring& exe, const std::string& file) {
         {"Tarvek2", "2.08", "F5438 WD2", "A10e WLAN UART", "01.12.2021 09:05:00", "3.0"}};
     app.menu(cIdMenuFirmware);
     checkOverview(app, builtIn, "\"Firmware\"");
+    // Opened three more times, the overview keeps one width.
+    std::vector<LONG> widths;
+    for (int i = 0; i < 3; ++i) {
+        app.menu(cIdMenuFirmware);
+        HWND ov = nullptr;
+        waitUntil([&] { return (ov = app.overview()); }, 10000);
+        if (!ov) break;
+        const RECT o = rectOf(ov);
+        widths.push_back(o.right - o.left);
+        PostMessageW(GetDlgItem(ov, IDOK), BM_CLICK, 0, 0);
+        waitUntil([&] { return !IsWindowVisible(ov); }, 5000);
+    }
+    std::string seen;
+    for (const LONG w : widths)
+        seen += std::to_string(w) + " ";
+    check(widths.size() == 3 && widths[0] == widths[1] && widths[1] == widths[2],
+          "the overview opened three times keeps one width: " + seen);
 
-    // "File": the file's image (version 2.09) is checked first.
+    // The message window over the overview: after its "OK" the overview has
+    // the keyboard again, and Enter presses the overview's "OK".
+    app.click(cIdUpdate); // "Read info only" is still checked: a short session
+    app.menu(cIdMenuFirmware);
+    HWND ov = nullptr;
+    waitUntil([&] { return (ov = app.overview()); }, 10000);
+    text = awaitMessage(app, 60000, &msg);
+    check(ov && IsWindowVisible(ov) && text == "Only read update info!",
+          "the message window opens over the overview: " + quoted(text));
+    pressOk(app, msg);
+    const bool overviewActive = ov && waitUntil([&] { return GetForegroundWindow() == ov; }, 3000);
+    wchar_t activeClass[64] = {};
+    GetClassNameW(GetForegroundWindow(), activeClass, 64);
+    check(overviewActive, "after \"OK\" the overview is the active window again (active: " +
+                              narrow(activeClass) + ")");
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_RETURN;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, keys, sizeof(INPUT));
+    check(ov && waitUntil([&] { return !IsWindowVisible(ov); }, 5000),
+          "Enter closes the overview: its \"OK\" has the keyboard focus");
+    if (ov && IsWindowVisible(ov)) PostMessageW(GetDlgItem(ov, IDOK), BM_CLICK, 0, 0);
+    check(waitUntil([&] { return IsWindowEnabled(app.main) != FALSE; }, 5000),
+          "the main window takes input again");
+
+    // "File" with a name outside the system's code page: the file's image
+    // (version 2.09) is checked first.
+    const std::wstring wideFile = windowsPath(file) + L"-euro\u20ac-\u6587\u4ef6.txt";
+    check(CopyFileW(windowsPath(file).c_str(), wideFile.c_str(), FALSE) != FALSE,
+          "an image file named with \"\u20ac\" and CJK letters");
     app.click(cIdFile);
-    pickFile(app, windowsPath(file));
+    pickFile(app, wideFile);
     text = awaitMessage(app, 60000, &msg);
     check(text == "Only read update info!", "\"File\" with read info only: " + quoted(text));
     lines = app.report();
@@ -514,42 +580,250 @@ int scenarioIntern(const std::wstring& exe, const std::string& file) {
     pressOk(app, msg);
 
     app.menu(cIdMenuFileVersion);
-    pickFile(app, windowsPath(file));
+    pickFile(app, wideFile);
     std::vector<std::vector<std::string>> withFile = builtIn;
     withFile.insert(withFile.begin(), {"Tarvek2", "2.09", "F5438 WD2", "A10e WLAN UART",
                                        "01.12.2021 09:05:00", "3.0"});
     checkOverview(app, withFile, "\"File version\"");
+    DeleteFileW(wideFile.c_str());
     closeIdle(app);
     return gFailures;
 }
 
-// The logger on PORT must answer at a line's pace: the update has to outlast
-// the question and both answers.  Against an unpaced logger a slow machine
-// (a 32-bit program under emulation) finishes the whole update while the
-// first question is still open.
-int scenarioCloseBusy(const std::wstring& exe, const std::wstring& port) {
-    TApp app(exe, L"port:" + port);
+// "Yes" to closing while busy: the program shows that it is ending
+// ("Cancel" disabled, the busy cursor kept) and ends within 1.5 s.
+void closeYes(TApp& app, const std::string& phase) {
+    PostMessageW(app.main, WM_CLOSE, 0, 0);
+    answerConfirm(app, cCloseQuestion, true);
+    const auto t0 = std::chrono::steady_clock::now();
+    const auto elapsedMs = [&t0] {
+        return std::chrono::duration_cast<std::chrono::milliseconds>(
+                   std::chrono::steady_clock::now() - t0)
+            .count();
+    };
+    // Until it is gone, it shows that it is ending: never idle again, and
+    // from a moment after "Yes" on, "Cancel" shown but disabled.  (The wait
+    // before a restart has no session to wait for: it ends at once.)
+    std::string wrong;
+    waitUntil(
+        [&] {
+            if (app.exitedWithin(0) >= 0 || !IsWindow(app.main) || !IsWindowVisible(app.main))
+                return true;
+            const bool cancelShown = app.shown(cIdCancel);
+            const bool cancelEnabled = app.enabled(cIdCancel);
+            const bool updateEnabled = app.enabled(cIdUpdate);
+            const bool ending = cancelShown && !cancelEnabled && !updateEnabled;
+            if (wrong.empty() && (updateEnabled || (!ending && elapsedMs() > 100)))
+                wrong = std::string("after ") + std::to_string(elapsedMs()) + " ms: cancel " +
+                        (cancelShown ? "shown" : "hidden") +
+                        (cancelEnabled ? " enabled" : " disabled") + ", update " +
+                        (updateEnabled ? "enabled" : "disabled");
+            return false;
+        },
+        5000, 5);
+    check(wrong.empty(), phase + ": after \"Yes\" \"Cancel\" is disabled until the end" +
+                             (wrong.empty() ? std::string() : " (seen " + wrong + ")"));
+    const long code = app.exitedWithin(5000);
+    const long long ms = elapsedMs();
+    check(code == 0 && ms <= 1500, phase + ": \"Yes\": the program ends within 1.5 s (exit " +
+                                       std::to_string(code) + " after " + std::to_string(ms) +
+                                       " ms)");
+}
+
+// Internal mode: the main window minimised during an update, then restored.
+// While minimised the report is not docked to the minimised window's place
+// nor given its width; it comes back under the main window, as wide as it.
+int scenarioMinimise(const std::wstring& exe) {
+    TApp app(exe, L"port:COM5");
     if (!app.ok()) return gFailures;
+    HWND report = awaitReport(app);
+    if (!report) return gFailures;
+    const RECT shown = rectOf(report);
+    app.click(cIdUpdate);
+    check(waitUntil([&] { return app.progress() >= 1; }, 120000), "the update is under way");
+    ShowWindow(app.main, SW_MINIMIZE);
+    check(waitUntil([&] { return IsIconic(app.main) != FALSE; }, 5000),
+          "the main window minimised");
+    // Windows hides the windows a minimised window owns; Wine without a
+    // window manager leaves them, so the driver does what Windows does.
+    if (IsWindowVisible(report)) ShowWindow(report, SW_HIDE);
+    const int p = app.progress();
+    check(waitUntil([&] { return app.progress() >= p + 2; }, 120000),
+          "the update goes on while minimised");
+    const RECT whileMin = rectOf(report);
+    check(!IsWindowVisible(report) && whileMin.left == shown.left && whileMin.top == shown.top &&
+              whileMin.right - whileMin.left == shown.right - shown.left,
+          "while minimised the report stays hidden, in its place and size (" +
+              std::to_string(whileMin.left) + "," + std::to_string(whileMin.top) + " " +
+              std::to_string(whileMin.right - whileMin.left) + " wide)");
+    ShowWindow(app.main, SW_RESTORE);
+    check(waitUntil([&] { return !IsIconic(app.main); }, 5000), "the main window restored");
+    const int q = app.progress();
+    waitUntil([&] { return app.progress() > q; }, 60000);
+    const RECT m = rectOf(app.main);
+    const RECT r = rectOf(report);
+    check(IsWindowVisible(report) && r.top == m.bottom && r.left == m.left &&
+              r.right - r.left == m.right - m.left && r.bottom - r.top == shown.bottom - shown.top,
+          "restored: the report back under the main window, as wide as it, its height kept (" +
+              std::to_string(r.right - r.left) + " x " + std::to_string(r.bottom - r.top) + ")");
+    app.click(cIdCancel);
+    HWND msg = nullptr;
+    awaitMessage(app, 30000, &msg);
+    pressOk(app, msg);
+    closeIdle(app);
+    return gFailures;
+}
+
+int scenarioCloseBusy(const std::wstring& exe) {
+    {
+        TApp app(exe, L"port:COM5");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(waitUntil([&] { return app.progress() >= 1; }, 120000), "the update is under way");
+        PostMessageW(app.main, WM_CLOSE, 0, 0);
+        answerConfirm(app, cCloseQuestion, false);
+        const int p = app.progress();
+        check(waitUntil([&] { return app.progress() > p; }, 60000) && IsWindow(app.main),
+              "\"No\": the window and the update go on");
+        app.checkBusy("after \"No\"");
+        closeYes(app, "writing");
+    }
+    {
+        // The first moments: the port opens, the logger is asked who it is.
+        TApp app(exe, L"port:COM5");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(waitUntil([&] { return app.shown(cIdCancel); }, 10000), "busy after \"Yes\"");
+        closeYes(app, "identifying");
+    }
+    {
+        // A silent logger: the session's retries, then the wait before the
+        // restart.
+        TApp app(exe, L"port:COM6");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(waitUntil([&] { return app.shown(cIdCancel); }, 10000), "busy after \"Yes\"");
+        sleepMs(400);
+        closeYes(app, "retrying a silent line");
+    }
+    {
+        TApp app(exe, L"port:COM6");
+        if (!app.ok()) return gFailures;
+        app.click(cIdUpdate);
+        answerConfirm(app, cSaveQuestion, true);
+        check(
+            waitUntil([&] { return app.status() == "Repeat update because communication error!"; },
+                      30000, 10),
+            "waiting to restart");
+        closeYes(app, "waiting to restart");
+    }
+    return gFailures;
+}
+
+// A shutdown or log-off: refused while busy, with a reason the user can
+// read; the session ending anyway cancels the update and waits for its end.
+int scenarioShutdown(const std::wstring& exe) {
+    TApp app(exe, L"port:COM5");
+    if (!app.ok()) return gFailures;
+    DWORD_PTR answer = 99;
+    SendMessageTimeoutW(app.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    check(answer == TRUE,
+          "idle: a log-off is not held off (answer " + std::to_string(answer) + ")");
     app.click(cIdUpdate);
     answerConfirm(app, cSaveQuestion, true);
     check(waitUntil([&] { return app.progress() >= 1; }, 120000), "the update is under way");
+    answer = 99;
+    SendMessageTimeoutW(app.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    check(answer == FALSE, "busy: the log-off is refused (answer " + std::to_string(answer) + ")");
+    wchar_t reason[512] = {};
+    DWORD size = 512;
+    // Wine has ShutdownBlockReasonCreate as a stub and no query at all: a
+    // call of the query would end the driver.
+    const bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    if (wine)
+        std::printf("note: under Wine the reason cannot be read back\n");
+    else if (ShutdownBlockReasonQuery(app.main, reason, &size))
+        check(std::wstring(reason).find(L"firmware update") != std::wstring::npos,
+              "the reason names the update: " + quoted(narrow(reason)));
+    else
+        std::printf("note: ShutdownBlockReasonQuery answers nothing here (error %lu)\n",
+                    GetLastError());
+    check(app.enabled(cIdCancel) && app.shown(cIdCancel), "the update goes on after the refusal");
+
+    // The session ends anyway: the update is cancelled and its end awaited
+    // before the answer comes back.
     const auto t0 = std::chrono::steady_clock::now();
-    const int atClose = app.progress();
-    PostMessageW(app.main, WM_CLOSE, 0, 0);
-    answerConfirm(app, cCloseQuestion, false);
-    const int p = app.progress();
-    std::printf("progress %d%% at the close, %d%% after \"No\" (%lld ms later)\n", atClose, p,
-                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
-                                           std::chrono::steady_clock::now() - t0)
-                                           .count()));
-    check(p < 100, "the update still runs after \"No\"");
-    check(waitUntil([&] { return app.progress() > p; }, 60000) && IsWindow(app.main),
-          "\"No\": the window and the update go on");
-    app.checkBusy("after \"No\"");
-    PostMessageW(app.main, WM_CLOSE, 0, 0);
-    answerConfirm(app, cCloseQuestion, true);
-    const long code = app.exitedWithin(20000);
-    check(code == 0, "\"Yes\": the program ends (exit " + std::to_string(code) + ")");
+    DWORD_PTR ignored = 0;
+    const LRESULT sent = SendMessageTimeoutW(app.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                             SMTO_ABORTIFHUNG, 10000, &ignored);
+    const long long ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - t0)
+            .count();
+    check(sent != 0 && ms <= 1500,
+          "WM_ENDSESSION returns once the session has ended (" + std::to_string(ms) + " ms)");
+    app.checkIdle("after WM_ENDSESSION");
+    answer = 99;
+    SendMessageTimeoutW(app.main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, 5000,
+                        &answer);
+    check(answer == TRUE, "idle again: nothing is held off");
+    closeIdle(app);
+    return gFailures;
+}
+
+// A port that does not exist: the message window gives the cause and the
+// remedy as a second line, which must be read in full.  With DIR, a picture
+// of it (message-remedy.bmp) goes there.
+int scenarioRemedy(const std::wstring& exe, const std::string& outDir) {
+    // A long name, so that the cause and remedy take four lines or more.
+    TApp app(exe, L"port:COM9-TARVEK2-LOGGER-ON-THE-BENCH");
+    if (!app.ok()) return gFailures;
+    app.click(cIdUpdate);
+    answerConfirm(app, cSaveQuestion, true);
+    HWND msg = nullptr;
+    const std::string text = awaitMessage(app, 30000, &msg);
+    check(text.rfind("Aborted because serial port \"COM9-TARVEK2-LOGGER-ON-THE-BENCH\" is not "
+                     "ready!\n",
+                     0) == 0 &&
+              text.find("Check that the logger's cable is plugged in") != std::string::npos,
+          "message with the port's cause and remedy: " + quoted(text));
+    if (!msg) return gFailures;
+    sleepMs(300);
+    HWND memo = GetDlgItem(msg, cIdMemo);
+    RECT client{};
+    GetClientRect(memo, &client);
+    // Where the text box puts its lines (the font's height cannot be read
+    // from another process): the last line's top plus one line's height.
+    const auto lines = static_cast<int>(SendMessageW(memo, EM_GETLINECOUNT, 0, 0));
+    const auto topOf = [memo](int line) {
+        const LRESULT at = SendMessageW(memo, EM_LINEINDEX, static_cast<WPARAM>(line), 0);
+        const LRESULT pos = SendMessageW(memo, EM_POSFROMCHAR, static_cast<WPARAM>(at), 0);
+        return pos == -1 ? -1 : static_cast<int>(static_cast<short>(HIWORD(pos)));
+    };
+    const int first = topOf(0);
+    const int lineH = lines > 1 ? topOf(1) - first : 0;
+    const int lastTop = topOf(lines - 1);
+    check(lines >= 4 && SendMessageW(memo, EM_GETFIRSTVISIBLELINE, 0, 0) == 0 && first >= 0 &&
+              lineH > 0 && lastTop > 0 && lastTop + lineH <= client.bottom,
+          "the whole text is in view: " + std::to_string(lines) + " lines, the last at " +
+              std::to_string(lastTop) + " + " + std::to_string(lineH) + " of " +
+              std::to_string(client.bottom) + " px");
+    const LONG style = GetWindowLongW(msg, GWL_STYLE);
+    check(!(style & WS_THICKFRAME) && !(style & WS_SYSMENU) && !(style & WS_VSCROLL) &&
+              !(GetWindowLongW(memo, GWL_STYLE) & WS_VSCROLL),
+          "fixed border, no caption buttons, no scroll bars");
+    const RECT m = rectOf(app.main);
+    const RECT w = rectOf(msg);
+    const int inset = MulDiv(10, GetDeviceCaps(GetDC(nullptr), LOGPIXELSY), 96);
+    check(w.left == m.left + inset && w.right == m.right - inset && w.bottom == m.bottom - inset,
+          "placed over the main window's lower part, its bottom edge 10 above the main window's");
+    if (!outDir.empty()) shoot(windowsPath(outDir), "message-remedy.bmp", unite(m, w));
+    pressOk(app, msg);
+    closeIdle(app);
     return gFailures;
 }
 
@@ -698,6 +972,9 @@ int wmain(int argc, wchar_t** argv) {
     if (scenario == "cancel") return scenarioCancel(exe);
     if (scenario == "restart") return scenarioRestart(exe);
     if (scenario == "closebusy") return scenarioCloseBusy(exe, argc >= 4 ? argv[3] : L"COM5");
+    if (scenario == "shutdown") return scenarioShutdown(exe);
+    if (scenario == "minimise") return scenarioMinimise(exe);
+    if (scenario == "remedy") return scenarioRemedy(exe, argc >= 4 ? narrow(argv[3]) : "");
     if (scenario == "ports") return scenarioPorts(exe);
     if (scenario == "intern" && argc >= 4) return scenarioIntern(exe, narrow(argv[3]));
     if (scenario == "screenshots" && argc >= 4) return scenarioScreenshots(exe, narrow(argv[3]));
