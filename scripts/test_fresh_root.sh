@@ -99,6 +99,7 @@ cleanup() {
   else
     rm -rf --one-file-system "$FRESH"
   fi
+  rm -f "$FRESH.debootstrap.log"
   echo "fresh stage: $((SECONDS - STAGE_START)) s"
   exit "$rc"
 }
