@@ -240,7 +240,7 @@ enable_i386_programs() {
 # packages: a function named stage_setup_<stage> (e.g. stage_setup_windows),
 # called by install_stage.  The fresh-root stage calls install_stage for
 # every stage, so whatever a stage installs is proven there.
-declare -A TARVEK2_STAGE_GROUPS=(
+declare -gA TARVEK2_STAGE_GROUPS=(
   [asan]="base" [tsan]="base tsan" [fuzz]="base fuzz" [windows]="base windows"
   [release]="base release" [run]="base run" [fresh]="fresh"
 )

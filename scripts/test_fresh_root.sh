@@ -81,9 +81,11 @@ cleanup() {
   local rc=$?
   trap - EXIT INT TERM HUP
   # The namespace first: killing it ends every process inside and with them
-  # every mount of the root.
+  # every mount of the root.  unshare --fork ignores SIGINT and SIGTERM while
+  # it waits for its child: only SIGKILL ends it (and --kill-child then the
+  # namespace).
   if [ -n "$INNER_PID" ] && kill -0 "$INNER_PID" 2>/dev/null; then
-    kill -TERM "$INNER_PID" 2>/dev/null || true
+    kill -KILL "$INNER_PID" 2>/dev/null || true
     wait "$INNER_PID" 2>/dev/null || true
   fi
   # Anything mounted below the root from this namespace all the same.
@@ -97,6 +99,7 @@ cleanup() {
   else
     rm -rf --one-file-system "$FRESH"
   fi
+  rm -f "$FRESH.debootstrap.log"
   echo "fresh stage: $((SECONDS - STAGE_START)) s"
   exit "$rc"
 }
