@@ -128,6 +128,10 @@ copy_checkout() {
 inside() {
   set -euo pipefail
   local t
+  # The root lives in memory (about 5 GB at the end): nothing of it reaches
+  # the disk, dpkg's many small syncs cost nothing, and it is gone with the
+  # namespace.
+  mount -t tmpfs -o size=12g,mode=755 tarvek2-fresh "$FRESH"
   step "debootstrap --variant=minbase bookworm"
   t=$SECONDS
   debootstrap --variant=minbase bookworm "$FRESH" "$MIRROR" >"$FRESH.debootstrap.log" 2>&1 || {
