@@ -10,7 +10,6 @@
 #include "ui/uNotifyEvent.h"
 #include "ui/uPortBox.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
@@ -31,12 +30,13 @@ class TfrmProtocol;
 
 // What the window is created with.  Empty members take the real thing.
 struct TMainSetup {
-    QStringList args;                   // program arguments, the program first
-    TPortListSource portSource;         // getPortList
-    bool watchPorts = true;             // follow ports arriving and going
-    TCommThreadFactory commThreadClass; // CommThreadClass
-    TPortOpener opener;                 // the serial port
-    IClock* clock = nullptr;            // the system clock
+    QStringList args;           // program arguments, the program first
+    TPortListSource portSource; // getPortList
+    bool watchPorts = true;     // follow ports arriving and going
+    std::function<std::unique_ptr<IPortEvents>()> portEvents; // the platform's hot-plug events
+    TCommThreadFactory commThreadClass;                       // CommThreadClass
+    TPortOpener opener;                                       // the serial port
+    IClock* clock = nullptr;                                  // the system clock
 };
 
 class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
@@ -90,6 +90,7 @@ class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
     void dockReport();
     void setBusyCursor(bool busy);
     void setUpPortWatch();
+    void lookAtPorts();
     std::string portText() const;
 
     void btnProgClick();
@@ -107,11 +108,10 @@ class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
     bool FCursorSet = false;
     bool FIdleDone = false;
 
-    TPortWatcher FWatcher;
-    // Windows: WM_DEVICECHANGE of the window thread; removes itself when freed.
-    std::unique_ptr<QAbstractNativeEventFilter> FDeviceChangeFilter;
-    QSocketNotifier* FPortNotifier = nullptr;
     std::unique_ptr<TPortBoxRefresher> FPortBox;
+    std::unique_ptr<TPortWatcher> FPortWatcher;
+    QSocketNotifier* FPortNotifier = nullptr;
+    QTimer FPortRescan;
 
     QWidget* panel = nullptr;
     QLabel* Label1 = nullptr;

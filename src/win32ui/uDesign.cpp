@@ -1,6 +1,6 @@
 #include "win32ui/uDesign.h"
 
-#include "serial/uWin32Text.h"
+#include "serial/uText_win32.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // The termios port against a pseudo-terminal whose master plays the logger.
 #include "pty_pair.h"
 #include "serial/uRS232.h"
-#include "serial/uRS232Posix.h"
+#include "serial/uRS232_posix.h"
 #include "session/uCommThread.h"
 #include "session/uExceptions1V0.h"
 
