@@ -20,10 +20,7 @@ void fillPortBoxAtStart(HWND hBox) {
     if (!names.empty()) SendMessageW(hBox, CB_SETCURSEL, 0, 0);
 }
 
-bool portBoxDeviceChange(HWND hBox, WPARAM wParam, LPARAM lParam) {
-    if (!isPortChange(static_cast<unsigned long long>(wParam),
-                      reinterpret_cast<const void*>(lParam)))
-        return false;
+void portBoxChanged(HWND hBox) {
     std::vector<std::string> names;
     getPortList(names);
     fillPortBox(hBox, names);
@@ -35,5 +32,4 @@ bool portBoxDeviceChange(HWND hBox, WPARAM wParam, LPARAM lParam) {
         UpdateWindow(hBox);
         SendMessageW(hBox, CB_SHOWDROPDOWN, TRUE, 0);
     }
-    return true;
 }
