@@ -558,21 +558,21 @@ std::vector<std::string> portItems(HWND box) {
     return items;
 }
 
+BOOL CALLBACK sendDeviceArrival(HWND h, LPARAM header) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(h, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, header, SMTO_ABORTIFHUNG, 5000,
+                        &result);
+    return TRUE;
+}
+
 // A device arrival as the system broadcasts it: to every top-level window of
 // the program, hidden ones included (its port watcher listens with one).
 void deviceArrival(HWND main, DWORD deviceType) {
     DEV_BROADCAST_HDR header{};
     header.dbch_size = sizeof header;
     header.dbch_devicetype = deviceType;
-    EnumThreadWindows(
-        GetWindowThreadProcessId(main, nullptr),
-        [](HWND h, LPARAM l) -> BOOL {
-            DWORD_PTR result = 0;
-            SendMessageTimeoutW(h, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, l, SMTO_ABORTIFHUNG, 5000,
-                                &result);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&header));
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), sendDeviceArrival,
+                      reinterpret_cast<LPARAM>(&header));
 }
 
 int scenarioPorts(const std::wstring& exe) {

@@ -10,10 +10,24 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
 namespace {
+
+using TDeviceChange = std::pair<WPARAM, LPARAM>;
+
+BOOL CALLBACK sendDeviceChange(HWND h, LPARAM message) {
+    const auto* m = reinterpret_cast<const TDeviceChange*>(message);
+    SendMessageW(h, WM_DEVICECHANGE, m->first, m->second);
+    return TRUE;
+}
+
+BOOL CALLBACK firstWindow(HWND h, LPARAM found) {
+    *reinterpret_cast<HWND*>(found) = h;
+    return FALSE;
+}
 
 // What the system does when a device arrives or goes: the message to every
 // top-level window of the thread, hidden ones included.
@@ -21,16 +35,9 @@ void broadcastToThisThread(WPARAM event, DWORD deviceType) {
     DEV_BROADCAST_HDR header{};
     header.dbch_size = sizeof header;
     header.dbch_devicetype = deviceType;
-    std::pair<WPARAM, LPARAM> message{
-        event, event == DBT_DEVNODES_CHANGED ? 0 : reinterpret_cast<LPARAM>(&header)};
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM l) -> BOOL {
-            const auto* m = reinterpret_cast<const std::pair<WPARAM, LPARAM>*>(l);
-            SendMessageW(h, WM_DEVICECHANGE, m->first, m->second);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&message));
+    TDeviceChange message{event,
+                          event == DBT_DEVNODES_CHANGED ? 0 : reinterpret_cast<LPARAM>(&header)};
+    EnumThreadWindows(GetCurrentThreadId(), sendDeviceChange, reinterpret_cast<LPARAM>(&message));
 }
 
 TEST(PortWatcherWin32, HearsTheDeviceChangeBroadcastOfPortsOnly) {
@@ -66,24 +73,30 @@ TEST(PortWatcherWin32, HearsTheDeviceChangeBroadcastOfPortsOnly) {
 }
 
 // A console program has no message loop: the watcher's own look delivers
-// what was sent to its window meanwhile.
+// what another thread (the system's broadcast) sends to its window.
 TEST(PortWatcherWin32, AConsoleProgramHearsItWithoutAMessageLoop) {
     TPortWatcher watcher([](std::vector<std::string>& sl) { sl = {"COM5"}; });
     ASSERT_EQ(watcher.start(), TPortWatchMode::events);
     HWND hidden = nullptr;
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND h, LPARAM l) -> BOOL {
-            *reinterpret_cast<HWND*>(l) = h;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&hidden));
+    EnumThreadWindows(GetCurrentThreadId(), firstWindow, reinterpret_cast<LPARAM>(&hidden));
     ASSERT_NE(hidden, nullptr);
     EXPECT_FALSE(IsWindowVisible(hidden));
-    // Posted rather than sent: it waits in the queue until the watcher looks.
-    static DEV_BROADCAST_HDR header{sizeof header, DBT_DEVTYP_PORT, 0};
-    PostMessageW(hidden, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header));
-    EXPECT_TRUE(watcher.changed(0));
+
+    std::thread system([hidden] {
+        DEV_BROADCAST_HDR header{};
+        header.dbch_size = sizeof header;
+        header.dbch_devicetype = DBT_DEVTYP_PORT;
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(hidden, WM_DEVICECHANGE, DBT_DEVICEARRIVAL,
+                            reinterpret_cast<LPARAM>(&header), SMTO_NORMAL, 5000, &result);
+    });
+    bool heard = false;
+    for (int i = 0; i < 500 && !heard; ++i) {
+        heard = watcher.changed(0);
+        if (!heard) Sleep(10);
+    }
+    system.join();
+    EXPECT_TRUE(heard);
 }
 
 } // namespace
