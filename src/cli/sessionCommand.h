@@ -23,7 +23,7 @@ struct TRunSeams {
     // The USB serial ports (--all, station); empty: getPortList.
     std::function<std::vector<std::string>()> portList;
     // The hot-plug events of station; empty: the platform's.
-    std::function<std::unique_ptr<IPortEvents>()> portEvents;
+    TPortEventsFactory portEvents;
     std::chrono::milliseconds idleEvery{200};
     int width = 0; // of the terminal; 0: terminalWidth()
 };

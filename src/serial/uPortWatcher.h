@@ -48,6 +48,8 @@ class IPortEvents {
 
 // The source of this platform.
 std::unique_ptr<IPortEvents> makePortEvents();
+// Where a front end takes its source from: makePortEvents, or a test's.
+using TPortEventsFactory = std::function<std::unique_ptr<IPortEvents>()>;
 
 enum class TPortWatchMode {
     events, // the system's hot-plug events (on Windows with a rescan besides)

@@ -30,13 +30,13 @@ class TfrmProtocol;
 
 // What the window is created with.  Empty members take the real thing.
 struct TMainSetup {
-    QStringList args;           // program arguments, the program first
-    TPortListSource portSource; // getPortList
-    bool watchPorts = true;     // follow ports arriving and going
-    std::function<std::unique_ptr<IPortEvents>()> portEvents; // the platform's hot-plug events
-    TCommThreadFactory commThreadClass;                       // CommThreadClass
-    TPortOpener opener;                                       // the serial port
-    IClock* clock = nullptr;                                  // the system clock
+    QStringList args;                   // program arguments, the program first
+    TPortListSource portSource;         // getPortList
+    bool watchPorts = true;             // follow ports arriving and going
+    TPortEventsFactory portEvents;      // the platform's hot-plug events
+    TCommThreadFactory commThreadClass; // CommThreadClass
+    TPortOpener opener;                 // the serial port
+    IClock* clock = nullptr;            // the system clock
 };
 
 class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
