@@ -5,7 +5,6 @@
 #pragma once
 
 #include <functional>
-#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -16,28 +15,10 @@ class TPortArrivals {
     // whether a port's run still goes on.
     std::vector<std::string> update(const std::vector<std::string>& present,
                                     const std::function<bool(const std::string&)>& running);
+    // True while a port waits for its previous run to end.
+    bool waiting() const { return !FWaiting.empty(); }
 
   private:
     std::set<std::string> FPresent; // in the list at the last look
     std::set<std::string> FWaiting; // arrived while its previous run went on
 };
-
-// When to look at the port list again: at the first call, after a hot-plug
-// event, and once a second where the system tells of none.  One per
-// platform: the udev monitor on Linux, a rescan of the registry's list on
-// Windows.
-class TPortEvents {
-  public:
-    TPortEvents();
-    ~TPortEvents();
-    TPortEvents(const TPortEvents&) = delete;
-    TPortEvents& operator=(const TPortEvents&) = delete;
-
-    bool due(long long nowMs);
-
-  private:
-    struct TImpl;
-    std::unique_ptr<TImpl> FImpl;
-};
-
-inline constexpr long long cPortRescanMs = 1000;

@@ -5,10 +5,12 @@
 
 #include "cli/cliPort.h"
 #include "cli/updateOptions.h"
+#include "serial/uPortWatcher.h"
 
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -20,6 +22,8 @@ struct TRunSeams {
     TCommThreadFactory factory; // empty: CommThreadClass
     // The USB serial ports (--all, station); empty: getPortList.
     std::function<std::vector<std::string>()> portList;
+    // The hot-plug events of station; empty: the platform's.
+    TPortEventsFactory portEvents;
     std::chrono::milliseconds idleEvery{200};
     int width = 0; // of the terminal; 0: terminalWidth()
 };

@@ -5,9 +5,11 @@
 #include "cli/portArrivals.h"
 #include "cli/progressBar.h"
 #include "cli/runLoop.h"
+#include "serial/uPortWatcher.h"
 #include "session/uExceptions1V0.h"
 
 #include <algorithm>
+#include <utility>
 
 int runStationCommand(const TUpdateOptions& o, TCommandEnv& env) {
     bool intern = false;
@@ -27,15 +29,23 @@ int runStationCommand(const TUpdateOptions& o, TCommandEnv& env) {
             << std::flush;
     TRunLoop loop(*screen, env.bCancel, clock, env.seams.idleEvery);
     TPortArrivals arrivals;
-    TPortEvents events;
+    TPortWatcher watcher([&env](std::vector<std::string>& sl) { sl = listPorts(env); },
+                         env.seams.portEvents ? env.seams.portEvents() : nullptr);
+    watcher.start();
+    bool firstLook = true;
+    std::vector<std::string> present;
     auto running = [&](const std::string& port) {
         return std::any_of(loop.ports().begin(), loop.ports().end(),
                            [&](const auto& p) { return p->port() == port && !p->ended(); });
     };
     while (!loop.interrupted()) {
-        // A port list from a test is looked at every step.
-        if (env.seams.portList || events.due(clock.nowMs()))
-            for (const auto& port : arrivals.update(listPorts(env), running)) {
+        // The list is read at once, then whenever the watcher tells of a
+        // change; a port that waits for its previous run to end is looked at
+        // again at every step.
+        const bool changed = std::exchange(firstLook, false) || watcher.changed(clock.nowMs());
+        if (changed) present = listPorts(env);
+        if (changed || arrivals.waiting())
+            for (const auto& port : arrivals.update(present, running)) {
                 std::unique_ptr<IPortOutput> log;
                 if (!o.logDir.empty()) {
                     std::string why;
@@ -52,8 +62,15 @@ int runStationCommand(const TUpdateOptions& o, TCommandEnv& env) {
             }
         loop.step();
     }
-    const bool cancelled = loop.cancelledRunning();
     loop.runToEnd();
-    screen->ended(loop.results());
+    // Read from the results, not from the ports still running after the
+    // loop's last step: the step that saw the Ctrl-C may already have ended
+    // the sessions it cancelled.
+    const auto results = loop.results();
+    screen->ended(results);
+    const bool cancelled =
+        loop.cancelledRunning() || std::any_of(results.begin(), results.end(), [](const auto& r) {
+            return r.exitCode == static_cast<int>(cEX_CANCELLED);
+        });
     return cancelled ? static_cast<int>(cEX_CANCELLED) : cExitOk;
 }

@@ -2,6 +2,7 @@
 // serial ports are offered, by port name, in the system's enumeration order.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -9,8 +10,5 @@
 // source (no registry key, no sysfs) gives an empty list, never an error.
 void getPortList(std::vector<std::string>& sl);
 
-#ifdef _WIN32
-// True when a WM_DEVICECHANGE message (its wParam and lParam) reports that a
-// serial port arrived or was removed.
-bool isPortChange(unsigned long long wParam, const void* lParam);
-#endif
+// Where a front end takes its port names from: getPortList, or a test's list.
+using TPortListSource = std::function<void(std::vector<std::string>&)>;

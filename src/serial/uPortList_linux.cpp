@@ -9,8 +9,8 @@
 // The list keeps the order of the sysfs directory listing, as the system
 // gives it: like the order of the serial device map elsewhere, it is not
 // sorted.
+#include "serial/uPortList_linux.h"
 #include "serial/uPortList.h"
-#include "serial/uPortListLinux.h"
 
 #include <filesystem>
 #include <system_error>

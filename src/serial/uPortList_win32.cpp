@@ -3,21 +3,13 @@
 // the kernel device name (\Device\VCP0), its data the port name (COM5).
 #include "serial/uPortList.h"
 #include "serial/uPortListFilter.h"
-#include "serial/uWin32Text.h"
+#include "serial/uText_win32.h"
 
 #include "platform/uWindows.h"
-// after windows.h, which it needs
-#include <dbt.h>
 
 #include <cstddef>
 #include <optional>
 #include <vector>
-
-static_assert(offsetof(DEV_BROADCAST_HDR, dbch_devicetype) == sizeof(std::uint32_t),
-              "the device type follows the 32-bit size");
-static_assert(DBT_DEVICEARRIVAL == cDBT_DEVICEARRIVAL);
-static_assert(DBT_DEVICEREMOVECOMPLETE == cDBT_DEVICEREMOVECOMPLETE);
-static_assert(DBT_DEVTYP_PORT == cDBT_DEVTYP_PORT);
 
 namespace {
 
@@ -86,8 +78,4 @@ void getPortList(std::vector<std::string>& sl) {
         std::optional<std::wstring> data = readStringValue(key.get(), names[index]);
         return data ? std::optional<std::string>(toUtf8(*data)) : std::nullopt;
     });
-}
-
-bool isPortChange(unsigned long long wParam, const void* lParam) {
-    return isPortChangeEvent(wParam, lParam);
 }

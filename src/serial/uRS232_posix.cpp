@@ -8,8 +8,8 @@
 // Exclusive use is twofold: TIOCEXCL keeps other non-root programs out, and
 // a non-blocking flock(2) keeps out every other opener that plays by the same
 // rule, root included (root passes TIOCEXCL).
+#include "serial/uRS232_posix.h"
 #include "serial/uRS232Native.h"
-#include "serial/uRS232Posix.h"
 
 #include <algorithm>
 #include <cerrno>

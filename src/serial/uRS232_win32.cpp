@@ -1,9 +1,9 @@
 // Win32 backend of the logger line: one synchronous handle, opened
 // exclusively, with the line settings and time-outs that the session's
 // exchanges rely on.
+#include "serial/uRS232_win32.h"
 #include "serial/uRS232Native.h"
-#include "serial/uRS232Win32.h"
-#include "serial/uWin32Text.h"
+#include "serial/uText_win32.h"
 
 #include "platform/uWindows.h"
 

@@ -29,33 +29,10 @@
 #include <QSocketNotifier>
 #include <QStatusBar>
 
-#ifdef _WIN32
-#include "platform/uWindows.h"
-#endif
+#include <chrono>
 
 namespace {
 
-#ifdef _WIN32
-// WM_DEVICECHANGE reaches every top-level window; a port's arrival or removal
-// refreshes the port box.
-class TDeviceChangeFilter final : public QAbstractNativeEventFilter {
-  public:
-    explicit TDeviceChangeFilter(std::function<void()> onPortChange)
-        : FOnPortChange(std::move(onPortChange)) {}
-    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr*) override {
-        if (eventType != "windows_generic_MSG") return false;
-        const MSG* msg = static_cast<const MSG*>(message);
-        if (msg->message == WM_DEVICECHANGE &&
-            isPortChange(static_cast<unsigned long long>(msg->wParam),
-                         reinterpret_cast<const void*>(msg->lParam)))
-            FOnPortChange();
-        return false;
-    }
-
-  private:
-    std::function<void()> FOnPortChange;
-};
-#endif
 
 } // namespace
 
@@ -224,18 +201,24 @@ void TfrmMain::setUpPortWatch() {
     // The list is also looked at again whenever it is opened: a system may
     // offer hot-plug events and still never deliver one (no udev daemon).
     cbxPort->beforePopup = [this] { FPortBox->refill(); };
-#ifdef _WIN32
-    FDeviceChangeFilter =
-        std::make_unique<TDeviceChangeFilter>([this] { FPortBox->portChanged(); });
-    qApp->installNativeEventFilter(FDeviceChangeFilter.get());
-#else
-    if (FWatcher.start() && FWatcher.fd() >= 0) {
-        FPortNotifier = new QSocketNotifier(FWatcher.fd(), QSocketNotifier::Read, this);
-        connect(FPortNotifier, &QSocketNotifier::activated, this, [this] {
-            if (FWatcher.isPortChange()) FPortBox->portChanged();
-        });
+    FPortWatcher = std::make_unique<TPortWatcher>(
+        FSetup.portSource, FSetup.portEvents ? FSetup.portEvents() : nullptr);
+    // The wake runs on this thread, from its event loop.
+    FPortWatcher->start([this] { lookAtPorts(); });
+    if (FPortWatcher->fd() >= 0) {
+        FPortNotifier = new QSocketNotifier(FPortWatcher->fd(), QSocketNotifier::Read, this);
+        connect(FPortNotifier, &QSocketNotifier::activated, this, &TfrmMain::lookAtPorts);
     }
-#endif
+    if (FPortWatcher->rescanEveryMs() > 0) {
+        connect(&FPortRescan, &QTimer::timeout, this, &TfrmMain::lookAtPorts);
+        FPortRescan.start(FPortWatcher->rescanEveryMs());
+    }
+}
+
+void TfrmMain::lookAtPorts() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    if (FPortWatcher->changed(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()))
+        FPortBox->portChanged();
 }
 
 void TfrmMain::attachForms(TfrmInfo* info, TfrmProtocol* protocol, TfrmMessage* message) {

@@ -10,7 +10,6 @@
 #include "ui/uNotifyEvent.h"
 #include "ui/uPortBox.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QMainWindow>
 #include <QStringList>
 #include <QTimer>
@@ -34,6 +33,7 @@ struct TMainSetup {
     QStringList args;                   // program arguments, the program first
     TPortListSource portSource;         // getPortList
     bool watchPorts = true;             // follow ports arriving and going
+    TPortEventsFactory portEvents;      // the platform's hot-plug events
     TCommThreadFactory commThreadClass; // CommThreadClass
     TPortOpener opener;                 // the serial port
     IClock* clock = nullptr;            // the system clock
@@ -91,6 +91,7 @@ class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
     void fitReport();
     void setBusyCursor(bool busy);
     void setUpPortWatch();
+    void lookAtPorts();
     std::string portText() const;
 
     void btnProgClick();
@@ -108,11 +109,10 @@ class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
     bool FCursorSet = false;
     bool FIdleDone = false;
 
-    TPortWatcher FWatcher;
-    // Windows: WM_DEVICECHANGE of the window thread; removes itself when freed.
-    std::unique_ptr<QAbstractNativeEventFilter> FDeviceChangeFilter;
-    QSocketNotifier* FPortNotifier = nullptr;
     std::unique_ptr<TPortBoxRefresher> FPortBox;
+    std::unique_ptr<TPortWatcher> FPortWatcher;
+    QSocketNotifier* FPortNotifier = nullptr;
+    QTimer FPortRescan;
 
     QWidget* panel = nullptr;
     QLabel* Label1 = nullptr;

@@ -4,15 +4,13 @@
 #pragma once
 
 #include "desktop/uPortBoxRule.h"
+#include "serial/uPortList.h"
 
 #include <QComboBox>
 
 #include <functional>
 #include <string>
 #include <vector>
-
-// Where the port names come from (getPortList in the program).
-using TPortListSource = std::function<void(std::vector<std::string>&)>;
 
 // An editable combo box that can tell when its drop-down list is about to
 // open, so that a system without hot-plug events refreshes the list then.

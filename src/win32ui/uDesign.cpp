@@ -1,7 +1,7 @@
 #include "win32ui/uDesign.h"
 
 #include "desktop/uDesktopTexts.h"
-#include "serial/uWin32Text.h"
+#include "serial/uText_win32.h"
 
 namespace {
 

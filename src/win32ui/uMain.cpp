@@ -19,8 +19,6 @@
 #include "win32ui/uShutdownBlock.h"
 #include "win32ui/uWindowClass.h"
 
-#include <dbt.h>
-
 namespace {
 
 // Private messages of the main window.  WM_USER itself carries the
@@ -28,6 +26,7 @@ namespace {
 constexpr UINT cMsgIdle = WM_APP + 1;     // the first idle moment after start
 constexpr UINT cMsgCloseNow = WM_APP + 2; // a confirmed close may go on
 constexpr UINT_PTR cTimerId = 1;
+constexpr UINT_PTR cPortTimerId = 2; // the port watcher's rescan
 
 constexpr DWORD cStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
@@ -95,11 +94,19 @@ TfrmMain::TfrmMain(TProgramOptions options) : FOptions(std::move(options)) {
     frmInfo = std::make_unique<TfrmInfo>(FhWnd, FController->catalog());
 
     fillPortBoxAtStart(cbxPort, FController->options().port);
+    // Ports that arrive or go: the watcher's hidden window hears
+    // WM_DEVICECHANGE through this thread's message loop and wakes us at
+    // once; the serial device map is read again besides, on a timer.
+    FPortWatcher = std::make_unique<TPortWatcher>();
+    FPortWatcher->start([this] { lookAtPorts(); });
+    if (FPortWatcher->rescanEveryMs() > 0)
+        SetTimer(FhWnd, cPortTimerId, static_cast<UINT>(FPortWatcher->rescanEveryMs()), nullptr);
     render(FController->state());
     centre();
 }
 
 TfrmMain::~TfrmMain() {
+    FPortWatcher.reset(); // its wake calls into this window
     FController.reset();
     frmInfo.reset();
     frmMessage.reset();
@@ -230,6 +237,11 @@ void TfrmMain::show(int nCmdShow) {
     ShowWindow(FhWnd, nCmdShow);
     UpdateWindow(FhWnd);
     PostMessageW(FhWnd, cMsgIdle, 0, 0);
+}
+
+void TfrmMain::lookAtPorts() {
+    if (FPortWatcher && FPortWatcher->changed(static_cast<std::int64_t>(GetTickCount64())))
+        portBoxChanged(cbxPort);
 }
 
 void TfrmMain::idle() {
@@ -412,6 +424,8 @@ LRESULT TfrmMain::onMessage(UINT m, WPARAM w, LPARAM l) {
         if (w == cTimerId) {
             KillTimer(FhWnd, cTimerId);
             FController->timerElapsed();
+        } else if (w == cPortTimerId) {
+            lookAtPorts();
         }
         return 0;
     case WM_CLOSE:
@@ -468,9 +482,6 @@ LRESULT TfrmMain::onMessage(UINT m, WPARAM w, LPARAM l) {
             FController->endSession();
         }
         return 0;
-    case WM_DEVICECHANGE:
-        portBoxDeviceChange(cbxPort, w, l);
-        return TRUE;
     case WM_SETCURSOR:
         if (busyCursorSet()) return TRUE;
         break;

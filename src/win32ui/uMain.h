@@ -7,6 +7,7 @@
 #pragma once
 
 #include "controller/uUpdateController.h"
+#include "serial/uPortWatcher.h"
 #include "win32ui/uPostSink.h"
 #include "win32ui/uWin.h"
 
@@ -63,6 +64,7 @@ class TfrmMain final : public IUpdateFrontEnd {
     bool readInfoOnly() const;
     void idle();
     void showReport();
+    void lookAtPorts();
 
     HWND FhWnd = nullptr;
     HWND FhPanel = nullptr;
@@ -97,4 +99,5 @@ class TfrmMain final : public IUpdateFrontEnd {
     // Last: destroyed first, so that a running session is cancelled and its
     // thread joined while everything it posts to still exists.
     std::unique_ptr<TUpdateController> FController;
+    std::unique_ptr<TPortWatcher> FPortWatcher;
 };

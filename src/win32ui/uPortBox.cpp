@@ -39,13 +39,9 @@ void fillPortBoxAtStart(HWND hBox, const std::string& optionPort) {
     applyFill(hBox, portBoxAtStart(presentPorts(), optionPort));
 }
 
-bool portBoxDeviceChange(HWND hBox, WPARAM wParam, LPARAM lParam) {
-    if (!isPortChange(static_cast<unsigned long long>(wParam),
-                      reinterpret_cast<const void*>(lParam)))
-        return false;
+void portBoxChanged(HWND hBox) {
     // GetActiveWindow is null unless a window of this thread is active.
     applyFill(hBox, portBoxRefill(presentPorts(), narrow(windowText(hBox)),
                                   GetActiveWindow() != nullptr, IsWindowEnabled(hBox) != FALSE,
                                   SendMessageW(hBox, CB_GETDROPPEDSTATE, 0, 0) != 0));
-    return true;
 }

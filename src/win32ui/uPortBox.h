@@ -1,6 +1,6 @@
 // The port box: an editable drop-down list of the virtual COM ports, refilled
-// when a port arrives or goes (WM_DEVICECHANGE).  Its text is the port name
-// handed to the session, unchanged.
+// when the port watcher tells that a port arrived or went.  Its text is the
+// port name handed to the session, unchanged.
 #pragma once
 
 #include "win32ui/uWin.h"
@@ -15,7 +15,7 @@ void fillPortBox(HWND hBox, const std::vector<std::string>& names);
 // the box empty); a port given as an option takes the box's text.
 void fillPortBoxAtStart(HWND hBox, const std::string& optionPort = {});
 
-// WM_DEVICECHANGE: a port that arrived or went refills the box, also while a
-// session runs; when the program is the active one and the box is enabled,
-// the drop-down list opens again with the new list.  True when refilled.
-bool portBoxDeviceChange(HWND hBox, WPARAM wParam, LPARAM lParam);
+// A port arrived or went: the box is refilled, also while a session runs;
+// when the program is the active one and the box is enabled, the drop-down
+// list opens again with the new list.
+void portBoxChanged(HWND hBox);

@@ -3,6 +3,7 @@
 // --all, and "station" starting each port that appears once while it stays.
 #include "cli/sessionCommand.h"
 #include "cli/stationCommand.h"
+#include "fake_port_events.h"
 #include "images/uFWVersions.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
@@ -14,6 +15,7 @@
 #include <map>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 namespace {
 
@@ -66,6 +68,15 @@ class MultiRun : public ::testing::Test {
     int run() {
         auto e = env();
         return runSessionCommand(o, e);
+    }
+    // "station" with a hot-plug source in the test's hands: look() runs at
+    // every step and says whether a port arrived or went.
+    TCommandEnv stationEnv(std::function<bool()> look) {
+        auto e = env();
+        e.seams.portEvents = [look] {
+            return std::make_unique<TFakePortEvents>(TFakePortEvents::TSetup{.look = look});
+        };
+        return e;
     }
 };
 
@@ -252,7 +263,7 @@ TEST_F(MultiRun, StationUpdatesEachPortOnceWhileItStaysPluggedIn) {
         return n;
     };
     int phase = 0, calls = 0;
-    auto e = env();
+    auto e = stationEnv([] { return true; }); // the list is read at every step
     // Called on the station's thread, between its steps.
     e.seams.portList = [&]() -> std::vector<std::string> {
         ++calls;
@@ -291,13 +302,55 @@ TEST_F(MultiRun, StationUpdatesEachPortOnceWhileItStaysPluggedIn) {
     EXPECT_EQ(bench.loggers["COM2"]->opens, 1);
 }
 
+// A logger pulled and plugged in again while its run still goes on is
+// updated once that run has ended, though no port event comes then.
+TEST_F(MultiRun, StationStartsAReturningPortWhenItsRunEnds) {
+    std::atomic<bool> identified{false}, hold{true};
+    bench.add("COM1").fault = [&](TExchange& ex) {
+        if (ex.kind != TExchange::identify) return;
+        identified = true;
+        while (hold)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    };
+    std::vector<std::string> ports{"COM1"};
+    int phase = 0, looks = 0;
+    auto e = stationEnv([&] {
+        ++looks;
+        switch (phase) {
+        case 0: // the first run is under way: the logger is pulled
+            if (!identified) return false;
+            ports = {};
+            phase = 1;
+            return true;
+        case 1: // and plugged in again at once
+            ports = {"COM1"};
+            phase = 2;
+            return true;
+        case 2: // the first run may end now; no port event follows
+            hold = false;
+            phase = 3;
+            return false;
+        default:
+            if (linesOf(out.str()).size() == 2 || looks > 20000) cancel = true;
+            return false;
+        }
+    });
+    e.seams.portList = [&] { return ports; };
+    EXPECT_EQ(runStationCommand(o, e), 0) << out.str() << err.str();
+    const auto lines = linesOf(out.str());
+    ASSERT_EQ(lines.size(), 2u) << out.str() << err.str();
+    for (const auto& l : lines)
+        EXPECT_EQ(fieldsOf(l)[0], "COM1") << l;
+    EXPECT_EQ(bench.loggers["COM1"]->opens, 2);
+}
+
 TEST_F(MultiRun, StationCtrlCCancelsTheRunningSessions) {
     bench.add("COM1").fault = [](TExchange& ex) {
         if (ex.kind == TExchange::identify) ex.answer.clear();
     };
     o.maxRestarts = 1000;
     int calls = 0;
-    auto e = env();
+    auto e = stationEnv([] { return true; });
     e.seams.portList = [&]() -> std::vector<std::string> {
         if (++calls == 20) cancel = true;
         return {"COM1"};

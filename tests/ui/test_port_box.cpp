@@ -1,5 +1,6 @@
 // The port box: filled at start, refilled when a port arrives or goes, the
 // chosen port kept, the drop-down reopened only for an active, idle window.
+#include "fake_port_events.h"
 #include "serial/uPortListFilter.h"
 #include "ui/uPortBox.h"
 #include "window_test_support.h"
@@ -9,6 +10,10 @@
 #include <QLineEdit>
 
 #include <map>
+#include <utility>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 class TestPortBox : public QObject {
     Q_OBJECT
@@ -19,6 +24,8 @@ class TestPortBox : public QObject {
     void refreshRules();
     void refreshWhenTheListOpens();
     void onlyVirtualComPortsFromTheDeviceMap();
+    void windowFollowsThePortWatcher_data();
+    void windowFollowsThePortWatcher();
 };
 
 using Ports = std::vector<std::string>;
@@ -144,6 +151,65 @@ void TestPortBox::onlyVirtualComPortsFromTheDeviceMap() {
     refresher.fillAtStart();
     QCOMPARE(itemsOf(box), (QStringList{"COM7", "COM12", "COM3"}));
     QCOMPARE(box.currentText(), QStringLiteral("COM7"));
+}
+
+// The main window takes its port changes from the port watcher in each of
+// the watcher's ways: a descriptor that becomes readable (udev), a wake from
+// the thread's message loop (the hidden window of Windows), and the rescan
+// where no events come.
+void TestPortBox::windowFollowsThePortWatcher_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("descriptor") << "descriptor";
+    QTest::newRow("wake") << "wake";
+    QTest::newRow("rescan") << "rescan";
+}
+
+void TestPortBox::windowFollowsThePortWatcher() {
+    QFETCH(QString, way);
+    int pipeFds[2];
+    QVERIFY(::pipe2(pipeFds, O_NONBLOCK) == 0);
+    const int readEnd = pipeFds[0];
+    bool pending = false;
+    auto seen = std::make_shared<TFakePortEvents::TSeen>();
+    Ports ports{"/dev/ttyUSB0"};
+
+    TMainSetup setup;
+    setup.args = QStringList{QStringLiteral("tarvek2-update")};
+    setup.portSource = [&ports](Ports& sl) { sl = ports; };
+    setup.portEvents = [&] {
+        TFakePortEvents::TSetup events;
+        events.available = way != QLatin1String("rescan");
+        if (way == QLatin1String("descriptor")) events.fd = readEnd;
+        events.look = [&] {
+            char byte;
+            while (::read(readEnd, &byte, 1) == 1)
+                pending = true;
+            return std::exchange(pending, false);
+        };
+        return std::make_unique<TFakePortEvents>(std::move(events), seen);
+    };
+    auto w = std::make_unique<TfrmMain>(std::move(setup));
+    initForms(*w);
+    auto* box = w->findChild<QComboBox*>(QStringLiteral("cbxPort"));
+    QVERIFY(box);
+    QCOMPARE(itemsOf(*box), QStringList{"/dev/ttyUSB0"});
+
+    ports = {"/dev/ttyUSB0", "/dev/ttyACM0"};
+    if (way == QLatin1String("descriptor")) {
+        QVERIFY(::write(pipeFds[1], "x", 1) == 1);
+    } else if (way == QLatin1String("wake")) {
+        pending = true;
+        QVERIFY(seen->wake);
+        seen->wake();
+        QCOMPARE(itemsOf(*box), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"})); // at once
+    }
+    // The rescan reads the list once a second.
+    QTRY_COMPARE_WITH_TIMEOUT(itemsOf(*box), (QStringList{"/dev/ttyUSB0", "/dev/ttyACM0"}),
+                              cPortRescanMs * 3);
+    box->hidePopup();
+    w.reset();
+    ::close(pipeFds[0]);
+    ::close(pipeFds[1]);
 }
 
 TARVEK2_UI_TEST_MAIN(TestPortBox)

@@ -852,20 +852,28 @@ std::vector<std::string> portItems(HWND box) {
     return items;
 }
 
-// A device arrival as the system broadcasts it.
+BOOL CALLBACK sendDeviceArrival(HWND h, LPARAM header) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(h, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, header, SMTO_ABORTIFHUNG, 5000,
+                        &result);
+    return TRUE;
+}
+
+// A device arrival as the system broadcasts it: to every top-level window of
+// the program, hidden ones included (its port watcher listens with one).
 void deviceArrival(HWND main, DWORD deviceType) {
     DEV_BROADCAST_HDR header{};
     header.dbch_size = sizeof header;
     header.dbch_devicetype = deviceType;
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(main, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, reinterpret_cast<LPARAM>(&header),
-                        SMTO_ABORTIFHUNG, 5000, &result);
+    EnumThreadWindows(GetWindowThreadProcessId(main, nullptr), sendDeviceArrival,
+                      reinterpret_cast<LPARAM>(&header));
 }
 
 int scenarioPorts(const std::wstring& exe) {
     setSerialPort(L"\\Device\\VCP0", L"COM5");
     setSerialPort(L"\\Device\\Serial0", L"COM1");
     setSerialPort(L"\\Device\\VCP1", nullptr);
+    setSerialPort(L"\\Device\\VCP2", nullptr);
     TApp app(exe, L"");
     if (!app.ok()) return gFailures;
     HWND box = app.ctl(cIdPort);
@@ -873,11 +881,14 @@ int scenarioPorts(const std::wstring& exe) {
           "port box: the virtual COM port alone (COM1 of \\Device\\Serial0 left out)");
     check(app.port() == "COM5", "its first entry selected: " + quoted(app.port()));
 
-    setSerialPort(L"\\Device\\VCP1", L"COM7");
     SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"COM9"));
-    deviceArrival(app.main, 2 /* DBT_DEVTYP_VOLUME */);
-    check(portItems(box).size() == 1, "a volume's arrival leaves the list alone");
     SetForegroundWindow(app.main);
+    // The serial device map is also read once a second, so the volume comes
+    // while the map stays as it is: a refill would drop the list down.
+    deviceArrival(app.main, 2 /* DBT_DEVTYP_VOLUME */);
+    check(portItems(box).size() == 1 && SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) == 0,
+          "a volume's arrival leaves the box alone");
+    setSerialPort(L"\\Device\\VCP1", L"COM7");
     deviceArrival(app.main, 3 /* DBT_DEVTYP_PORT */);
     check(portItems(box) == std::vector<std::string>{"COM5", "COM7"},
           "a port's arrival refills the list, in the registry's order");
@@ -885,6 +896,13 @@ int scenarioPorts(const std::wstring& exe) {
     check(SendMessageW(box, CB_GETDROPPEDSTATE, 0, 0) != 0,
           "the list drops down to show the new port (window active, box enabled)");
     SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+    // A driver that announces nothing: the rescan finds its port.
+    setSerialPort(L"\\Device\\VCP2", L"COM8");
+    check(waitUntil([&] { return portItems(box).size() == 3; }, 5000) &&
+              portItems(box) == std::vector<std::string>{"COM5", "COM7", "COM8"},
+          "a port that comes without a broadcast is found by the rescan");
+    SendMessageW(box, CB_SHOWDROPDOWN, FALSE, 0);
+    setSerialPort(L"\\Device\\VCP2", nullptr);
     setSerialPort(L"\\Device\\VCP1", nullptr);
     setSerialPort(L"\\Device\\Serial0", nullptr);
     closeIdle(app);

@@ -1,4 +1,4 @@
-#include "serial/uWin32Text.h"
+#include "serial/uText_win32.h"
 
 #include "platform/uWindows.h"
 

@@ -2,7 +2,7 @@
 #include "notify_recorder.h"
 #include "pty_pair.h"
 #include "serial/uRS232.h"
-#include "serial/uRS232Posix.h"
+#include "serial/uRS232_posix.h"
 #include "session/uCommThread.h"
 #include "session/uExceptions1V0.h"
 

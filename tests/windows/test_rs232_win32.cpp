@@ -2,7 +2,7 @@
 // port whose far end never answers (under Wine: a pseudo-terminal held by the
 // silent logger simulator); the tests that need it are skipped without it.
 #include "serial/uRS232.h"
-#include "serial/uRS232Win32.h"
+#include "serial/uRS232_win32.h"
 
 #include <gtest/gtest.h>
 
