@@ -74,9 +74,11 @@ done
 WORK=$(mktemp -d /tmp/tarvek2-wine.XXXXXX)
 unset DISPLAY WAYLAND_DISPLAY
 
+XVFB_PID=""
 cleanup() {
   wineserver -k >/dev/null 2>&1 || true
   stop_sims
+  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -121,6 +123,9 @@ done
 # the toolchain's emulator setting).  Its closing "[  PASSED  ]" line proves
 # that it ran.
 step "Windows test programs under Wine"
+# A display for the tests that make windows (the port watcher's hidden
+# window); the sessions below run without one, as on a service machine.
+start_xvfb
 run_test_program() {
   local exe=$1 out=$2
   (cd "$(dirname "$exe")" && TARVEK2_TEST_SILENT_PORT=COM6 TARVEK2_TEST_REGISTRY_WRITES=1 \
@@ -144,7 +149,12 @@ for exe in "$WIN64"/tests/*/*_tests.exe "$WIN32"/tests/*/*_tests.exe; do
   fi
 done
 [ "$TEST_PROGRAMS" -ge 10 ] || fail "only $TEST_PROGRAMS test programs were built"
-# The tests that need the simulators' COM ports and the registry must have run.
+kill "$XVFB_PID" 2>/dev/null || true
+wait "$XVFB_PID" 2>/dev/null || true
+XVFB_PID=""
+unset DISPLAY
+# The tests that need the simulators' COM ports, the registry and a display
+# must have run.
 for log in win32_tests win32_tests32-bit; do
   if tr -d '\r' <"$WORK/$log.log" | grep -q 'SKIPPED'; then
     fail "$log skipped tests that this stage sets up"
