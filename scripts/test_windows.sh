@@ -140,7 +140,8 @@ for exe in "$WIN64"/tests/*/*_tests.exe "$WIN32"/tests/*/*_tests.exe; do
     pass "$name: ${summary#\[==========\] }${skipped:+ ($skipped skipped)}"
   else
     fail "$name (exit $rc)"
-    tr -d '\r' <"$out" | grep -E -A15 '^\[ RUN|FAILED|Failure' | grep -v '^\[       OK' | tail -60
+    tr -d '\r' <"$out" | grep -E -A8 'Failure' | head -60
+    tr -d '\r' <"$out" | grep -E '^\[  FAILED  \]' | sort -u
   fi
 done
 [ "$TEST_PROGRAMS" -ge 10 ] || fail "only $TEST_PROGRAMS test programs were built"
