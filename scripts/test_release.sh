@@ -246,7 +246,10 @@ wrun() {
   timeout 60 wineserver -w >/dev/null 2>&1 || true
   return "$rc"
 }
-reg_has() { wine reg query "$1" >/dev/null 2>&1; }
+# In the registry's 64-bit view: Debian's wine runs reg.exe in its 32-bit
+# loader, whose view of HKLM\Software is the Wow6432Node (the 32-bit
+# installer's key is named with it).
+reg_has() { wine reg query "$1" /reg:64 >/dev/null 2>&1; }
 
 # check_installer ARCH MODE: MODE is AllUsers or CurrentUser.
 check_installer() {

@@ -145,7 +145,8 @@ for exe in "$WIN64"/tests/*/*_tests.exe "$WIN32"/tests/*/*_tests.exe; do
     pass "$name: ${summary#\[==========\] }${skipped:+ ($skipped skipped)}"
   else
     fail "$name (exit $rc)"
-    tr -d '\r' <"$out" | grep -E -A15 '^\[ RUN|FAILED|Failure' | grep -v '^\[       OK' | tail -60
+    tr -d '\r' <"$out" | grep -E -A8 'Failure' | head -60
+    tr -d '\r' <"$out" | grep -E '^\[  FAILED  \]' | sort -u
   fi
 done
 [ "$TEST_PROGRAMS" -ge 10 ] || fail "only $TEST_PROGRAMS test programs were built"
@@ -173,7 +174,9 @@ for build in "$WIN64" "$WIN32"; do
   rc=0
   wrun "$WORK/update$bits.out" 300 "$build/src/cli/tarvek2-cli.exe" update --port COM5 || rc=$?
   echo "exit $rc after $((SECONDS - SECONDS_UPDATE)) s: $(tr -d '\r' <"$WORK/update$bits.out" | tail -1)"
-  GOT=$(sim_record_list good "$GOOD_PID" blocks)
+  # "blocks" holds every block the simulator took since it started: the
+  # second program's run is its latest programming run.
+  GOT=$(sim_record_list good "$GOOD_PID" lastRunBlocks)
   if [ "$rc" -eq 0 ] && grep -q 'succesfully completed' "$WORK/update$bits.out" &&
     [ -n "$EXPECTED" ] && [ "$GOT" = "$EXPECTED" ]; then
     pass "$bits-bit full update over COM5: exit 0, the simulator got the image's $(echo "$EXPECTED" | tr ',' '\n' | wc -l) records in order, block 0x03DF last"
