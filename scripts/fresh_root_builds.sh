@@ -52,7 +52,7 @@ GTEST=tests/cli/test_exit_codes.cpp
 CLI11=src/cli/cmdPorts.cpp
 FMT=src/cli/cmdImages.cpp
 JSON=src/cli/jsonOutput.cpp
-UDEV=src/serial/uPortWatcher_posix.cpp
+UDEV=src/serial/uPortWatcher_linux.cpp
 QT=src/ui/uConfirm.cpp
 QTEST=tests/ui/test_about.cpp
 # The sources to compile in each tree.  Headers are found by the compiler
