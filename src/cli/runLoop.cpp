@@ -28,10 +28,8 @@ void TRunLoop::checkInterrupt() {
     if (!FInterrupted.load() || FCancelSeen) return;
     FCancelSeen = true;
     FScreen.cancelling();
-    for (auto& p : FPorts) {
-        FCancelledRunning = FCancelledRunning || !p->ended();
+    for (auto& p : FPorts)
         p->cancel();
-    }
 }
 
 void TRunLoop::step() {

@@ -32,9 +32,6 @@ class TRunLoop {
 
     bool allEnded() const;
     bool interrupted() const { return FCancelSeen; }
-    // The Ctrl-C found a port whose run was still going (it then ends
-    // cancelled, also when its end is handled in the same step).
-    bool cancelledRunning() const { return FCancelledRunning; }
     const std::vector<std::unique_ptr<TCliPort>>& ports() const { return FPorts; }
     std::vector<TPortResult> results() const;
 
@@ -48,7 +45,6 @@ class TRunLoop {
     std::chrono::milliseconds FIdleEvery;
     TNotifyQueue FQueue;
     bool FCancelSeen = false;
-    bool FCancelledRunning = false;
     std::int64_t FLastIdle = -1;
     std::vector<std::unique_ptr<IPortOutput>> FLogs; // outlive the ports
     std::vector<std::unique_ptr<TCliPort>> FPorts;

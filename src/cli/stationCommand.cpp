@@ -68,9 +68,8 @@ int runStationCommand(const TUpdateOptions& o, TCommandEnv& env) {
     // the sessions it cancelled.
     const auto results = loop.results();
     screen->ended(results);
-    const bool cancelled =
-        loop.cancelledRunning() || std::any_of(results.begin(), results.end(), [](const auto& r) {
-            return r.exitCode == static_cast<int>(cEX_CANCELLED);
-        });
+    const bool cancelled = std::any_of(results.begin(), results.end(), [](const auto& r) {
+        return r.exitCode == static_cast<int>(cEX_CANCELLED);
+    });
     return cancelled ? static_cast<int>(cEX_CANCELLED) : cExitOk;
 }
