@@ -49,9 +49,9 @@ options() {
 # The sources that include each third-party header.
 GMOCK=tests/serial/test_port_problem.cpp
 GTEST=tests/cli/test_exit_codes.cpp
-CLI11=src/cli/cmdPorts.cpp
-FMT=src/cli/cmdImages.cpp
-JSON=src/cli/jsonOutput.cpp
+CLI11=src/cli/commands/cmdPorts.cpp
+FMT=src/cli/commands/cmdImages.cpp
+JSON=src/cli/output/jsonOutput.cpp
 UDEV=src/serial/uPortWatcher_linux.cpp
 QT=src/ui/uConfirm.cpp
 QTEST=tests/ui/test_about.cpp

@@ -1,5 +1,8 @@
 // tarvek2-cli: the headless Tarvek2 firmware updater.
-#include "cli/commands.h"
+#include "cli/commands/cmdCheck.h"
+#include "cli/commands/cmdImages.h"
+#include "cli/commands/cmdPorts.h"
+#include "cli/commands/cmdSession.h"
 
 #include "tarvek2_version.h"
 #include <CLI/CLI.hpp>

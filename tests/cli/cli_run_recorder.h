@@ -3,8 +3,8 @@
 // notifications of each session, the report lines and the result.
 #pragma once
 
-#include "cli/runLoop.h"
-#include "cli/sessionCommand.h"
+#include "cli/commands/sessionCommand.h"
+#include "cli/run/runLoop.h"
 
 #include <sstream>
 #include <vector>

@@ -1,8 +1,8 @@
 // Several ports in-process, each on its own scripted logger: the prefixed
 // lines, the summary and the exit status of "update" with several ports or
 // --all, and "station" starting each port that appears once while it stays.
-#include "cli/sessionCommand.h"
-#include "cli/stationCommand.h"
+#include "cli/commands/sessionCommand.h"
+#include "cli/commands/stationCommand.h"
 #include "fake_port_events.h"
 #include "images/uFWVersions.h"
 #include "scripted_logger.h"

@@ -1,12 +1,12 @@
 // The pieces of a run over several ports that need no session: the summary
 // table, the prefixed lines, the log file names, the live line, which ports
 // "station" starts, and the same port given twice.
-#include "cli/liveScreen.h"
-#include "cli/logFile.h"
-#include "cli/portArrivals.h"
-#include "cli/prefixStream.h"
-#include "cli/summaryTable.h"
-#include "cli/updateOptions.h"
+#include "cli/commands/updateOptions.h"
+#include "cli/output/liveScreen.h"
+#include "cli/output/logFile.h"
+#include "cli/output/prefixStream.h"
+#include "cli/output/summaryTable.h"
+#include "cli/run/portArrivals.h"
 #include "images/uFWVersions.h"
 #include "session/uExceptions1V0.h"
 #include "text_files.h"

@@ -1,8 +1,8 @@
 // "update" and "info" run in-process against the scripted logger: what the
 // operator sees in each output mode, and what is refused before the port is
 // touched.
-#include "cli/progressBar.h"
-#include "cli/sessionCommand.h"
+#include "cli/commands/sessionCommand.h"
+#include "cli/output/progressBar.h"
 #include "fake_clock.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"

@@ -1,6 +1,6 @@
 // The options of "update" and "info" as an operator types them, and the
 // internal mode that the options relaxing safety checks need.
-#include "cli/updateOptions.h"
+#include "cli/commands/updateOptions.h"
 
 #include <CLI/CLI.hpp>
 #include <gtest/gtest.h>

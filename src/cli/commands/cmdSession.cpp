@@ -1,0 +1,69 @@
+// "update" and "info": sessions with loggers on serial ports.
+#include "cli/commands/cmdSession.h"
+#include "cli/commands/sessionCommand.h"
+#include "cli/commands/stationCommand.h"
+#include "cli/run/cancelSignal.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <memory>
+
+#ifdef _WIN32
+#include <io.h>
+#define isatty _isatty
+#define STDOUT_FILENO 1
+#define STDERR_FILENO 2
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+int runFromMain(const TUpdateOptions& o) {
+    // The flag lives as long as the program: the signal handler keeps it.
+    static std::atomic<bool> bCancel{false};
+    installCancelHandler(bCancel);
+    TCommandEnv env{
+        std::cout, std::cerr, {}, {}, isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
+        bCancel,   {}};
+    return runSessionCommand(o, env);
+}
+
+} // namespace
+
+TCommandRun addUpdateCommand(CLI::App& app) {
+    auto opts = std::make_shared<TUpdateOptions>();
+    auto* sub = app.add_subcommand("update", "Update the loggers on serial ports");
+    addSessionOptions(*sub, *opts);
+    return [opts] { return runFromMain(*opts); };
+}
+
+TCommandRun addInfoCommand(CLI::App& app) {
+    auto opts = std::make_shared<TUpdateOptions>();
+    opts->infoOnly = true;
+    auto* sub = app.add_subcommand(
+        "info", "Identify the loggers and choose their images; write nothing (read info only)");
+    addSessionOptions(*sub, *opts);
+    return [opts] { return runFromMain(*opts); };
+}
+
+TCommandRun addStationCommand(CLI::App& app) {
+    auto opts = std::make_shared<TUpdateOptions>();
+    auto* sub = app.add_subcommand(
+        "station", "Wait for loggers and update each one as it is plugged in, until Ctrl-C");
+    sub->add_option("--log-dir", opts->logDir,
+                    "write each update's report to DIR/<port>-<yyyymmdd-hhnnss>.log");
+    sub->add_option("--max-restarts", opts->maxRestarts,
+                    "sessions started again after communication or programming errors")
+        ->check(CLI::Range(0, 1000))
+        ->capture_default_str();
+    return [opts] {
+        static std::atomic<bool> bCancel{false};
+        installCancelHandler(bCancel);
+        TCommandEnv env{
+            std::cout, std::cerr, {}, {}, isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
+            bCancel,   {}};
+        return runStationCommand(*opts, env);
+    };
+}

@@ -1,0 +1,33 @@
+// The JSON output of one port's run (--json): one object per notification,
+// then one result object.
+#pragma once
+
+#include "cli/output/portOutput.h"
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+class TJsonOutput final : public IPortOutput {
+  public:
+    TJsonOutput(std::ostream& out, std::ostream& err, std::string port);
+
+    void reportLine(const std::string&) override {}
+    void notification(const TNotification& n, const TNotifyRendering& r) override;
+    void finished(const TPortResult& result) override;
+
+  private:
+    std::ostream& FOut;
+    std::ostream& FErr;
+    std::string FPort;
+};
+
+// The result object of --json (one line, no line break).
+std::string resultJson(const TPortResult& result);
+
+// "cNT_PROGRESS" and so on; "unknown" for a kind that has no name.
+const char* notifyKindName(std::uint32_t kind);
+
+// The local time now as ISO 8601 with milliseconds and the offset from UTC,
+// such as 2024-05-02T14:05:09.123+02:00.
+std::string isoTimeNow();
