@@ -86,6 +86,10 @@ trap 'exit 1' INT TERM HUP
 wrun() { wine_run "$@"; }
 
 step "start the simulators and the Wine prefix"
+# A display for the tests that make windows (the port watcher's hidden
+# window).  Wine's desktop process is started by the first program of the
+# prefix and keeps the display it found then: the display comes first.
+start_xvfb
 start_sim good
 PTY_GOOD=$SIM_PTY
 GOOD_PID=$SIM_PID
@@ -123,9 +127,6 @@ done
 # the toolchain's emulator setting).  Its closing "[  PASSED  ]" line proves
 # that it ran.
 step "Windows test programs under Wine"
-# A display for the tests that make windows (the port watcher's hidden
-# window); the sessions below run without one, as on a service machine.
-start_xvfb
 run_test_program() {
   local exe=$1 out=$2
   (cd "$(dirname "$exe")" && TARVEK2_TEST_SILENT_PORT=COM6 TARVEK2_TEST_REGISTRY_WRITES=1 \
@@ -150,15 +151,23 @@ for exe in "$WIN64"/tests/*/*_tests.exe "$WIN32"/tests/*/*_tests.exe; do
   fi
 done
 [ "$TEST_PROGRAMS" -ge 10 ] || fail "only $TEST_PROGRAMS test programs were built"
+# The sessions below run without a display, as from a service console: the
+# prefix's processes and its desktop end with the display, and start again
+# without it.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 kill "$XVFB_PID" 2>/dev/null || true
 wait "$XVFB_PID" 2>/dev/null || true
 XVFB_PID=""
 unset DISPLAY
+wineserver -p >/dev/null 2>&1
+wineboot >/dev/null 2>&1
 # The tests that need the simulators' COM ports, the registry and a display
 # must have run.
 for log in win32_tests win32_tests32-bit; do
   if tr -d '\r' <"$WORK/$log.log" | grep -q 'SKIPPED'; then
-    fail "$log skipped tests that this stage sets up"
+    fail "$log skipped tests that this stage sets up:"
+    tr -d '\r' <"$WORK/$log.log" | grep -E '^\[  SKIPPED \] [A-Za-z]' | sort -u
   fi
 done
 
