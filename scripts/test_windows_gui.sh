@@ -62,6 +62,12 @@ scenario() {
     pass "$arch: $name ($(grep -c '^ok:' "$out") checks)"
   else
     fail "$arch: $name (exit $rc, $(grep -c '^FAILED' "$out" || true) checks failed)"
+    # What the logger on COM5 saw, for the reader of a failed run.
+    if [ -n "${GOOD_PID:-}" ] && kill -USR1 "$GOOD_PID" 2>/dev/null; then
+      sleep 0.5
+      echo "   simulator on COM5: $(grep '"blocks"' "$WORK/good-$arch.out" | tail -1 |
+        sed 's/"\(blocks\|lastRunBlocks\)":\[[^]]*\],\{0,1\}//g')"
+    fi
   fi
 }
 
