@@ -157,4 +157,24 @@ TEST_F(PipedOutput, JsonObjectsKeepTheirKeysAndValues) {
     expectNoTerminalControls();
 }
 
+// --all finds no port: the JSON reader still gets a result object, with the
+// error, and the person the note.
+TEST_F(PipedOutput, AllWithoutAPortIsAJsonResult) {
+    o.allPorts = true;
+    o.json = true;
+    TCommandEnv env{out, err, [] { return false; }, "SOURCE", false, cancel, {}};
+    env.seams.portList = [] { return std::vector<std::string>(); };
+    EXPECT_EQ(runSessionCommand(o, env), 10);
+    const auto lines = linesOf(out.str());
+    ASSERT_EQ(lines.size(), 1u);
+    const TJson j = TJson::parse(lines[0]);
+    EXPECT_TRUE(j.at("port").is_null());
+    EXPECT_EQ(j.at("result"), "abort");
+    EXPECT_EQ(j.at("exit"), 10);
+    EXPECT_EQ(j.at("reason"), 10);
+    EXPECT_EQ(j.at("slot"), -1);
+    EXPECT_EQ(j.at("text").get<std::string>().rfind("No USB serial port found.", 0), 0u);
+    EXPECT_NE(err.str().find("tarvek2-cli: no USB serial port found."), std::string::npos);
+}
+
 } // namespace
