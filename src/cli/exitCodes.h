@@ -1,15 +1,9 @@
-// Exit status of tarvek2-cli.
-//
-//   0    success (update: the logger runs the new firmware; info: an image
-//        fits the logger and was chosen)
-//   1    an unexpected error, or an image file that cannot be read
-//   2    a usage error (also: an option that needs the internal mode)
-//   10, 11, 20, 40-47   the session's abort reason
-//   30   restarts after communication errors used up
-//   44   restarts after programming (echo) errors used up
-//   130  a second Ctrl-C: stopped at once
+// Exit status of tarvek2-cli.  cExitCodes below is the one list of them, with
+// their meanings: "update --help" prints it, and the manual page is checked
+// against it.
 #pragma once
 
+#include "session/uExceptions1V0.h"
 #include "session/uNotify.h"
 
 #include <string>
@@ -18,6 +12,31 @@ inline constexpr int cExitOk = 0;
 inline constexpr int cExitFailure = 1;
 inline constexpr int cExitUsage = 2;
 inline constexpr int cExitInterrupted = 130;
+
+// Every exit status of "update" and "info", in order, and what it means.
+struct TExitCodeMeaning {
+    int code;
+    const char* meaning;
+};
+inline constexpr TExitCodeMeaning cExitCodes[] = {
+    {cExitOk, "update: the logger runs the new firmware; info: an image fits the logger and "
+              "was chosen"},
+    {cExitFailure, "an unexpected error, or an image file that cannot be read"},
+    {cExitUsage, "a usage error, also --file or --no-check-* without the internal mode"},
+    {cEX_PORT_NOT_READY, "the port cannot be opened (the cause on standard error)"},
+    {cEX_PORT_IO, "a port call failed while the session used it (cable pulled?)"},
+    {cEX_CANCELLED, "cancelled (Ctrl-C)"},
+    {cEX_COMM_ERROR, "the logger did not answer, and no restart was left"},
+    {cEX_NO_UPDATE, "not a logger this program updates, or it did not enter its bootloader"},
+    {cEX_LOGGER_NOT_READY, "the logger is not ready (status bit 5)"},
+    {cEX_LAST_LINE, "the image has no data lines or no end line"},
+    {cEX_CONVERSION, "a line of the image does not convert (nothing was written)"},
+    {cEX_PROG_REPEAT, "the echo of a record differed, and no restart was left"},
+    {cEX_UPDATE_FAILED, "after its restart the logger does not report the image's class"},
+    {cEX_INVALID_ANSWER, "the logger gave no valid answer to an identity query"},
+    {cEX_UPID_MISMATCH, "no image fits the logger (another update ID)"},
+    {cExitInterrupted, "a second Ctrl-C: stopped at once"},
+};
 
 // The exit status for the final notification of the last session.  A
 // cNT_REPEAT_COMM or a reason 44 arrives here only once no restart is left.

@@ -24,6 +24,13 @@ std::int64_t estimateRemainingMs(std::int64_t writingMs, int percent) {
     return writingMs * toWrite / percent + cWaitsAfterLastRecordMs;
 }
 
+std::int64_t remainingMsAt(std::int64_t remainingMs, std::int64_t estimatedAtMs,
+                           std::int64_t nowMs) {
+    if (remainingMs < 0) return -1;
+    return std::max<std::int64_t>(0,
+                                  remainingMs - std::max<std::int64_t>(0, nowMs - estimatedAtMs));
+}
+
 std::string timeLeftText(std::int64_t remainingMs) {
     return clockText((std::max<std::int64_t>(0, remainingMs) + 999) / 1000);
 }

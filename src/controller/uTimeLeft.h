@@ -19,6 +19,11 @@ inline constexpr std::int64_t cWaitsAfterLastRecordMs = cFinishPauseMs + cRestar
 // brings the progress to 99.
 std::int64_t estimateRemainingMs(std::int64_t writingMs, int percent);
 
+// An estimate of remainingMs made at estimatedAtMs, counted down to nowMs
+// (never below 0); -1 when there is none.
+std::int64_t remainingMsAt(std::int64_t remainingMs, std::int64_t estimatedAtMs,
+                           std::int64_t nowMs);
+
 // The time left as every program shows it: "m:ss", or "h:mm:ss" from one
 // hour on, the seconds rounded up (a part of a second left shows as one, so
 // "0:00" only once nothing is left).

@@ -194,6 +194,7 @@ struct TUpdateController::TImpl {
     void setProgress(int percent) {
         state.progress = percent;
         state.remainingMs = -1;
+        state.estimatedAtMs = clock.nowMs();
         if (state.busy && percent > 0 && percent < 100 && writeStart >= 0)
             state.remainingMs = estimateRemainingMs(clock.nowMs() - writeStart, percent);
     }

@@ -10,6 +10,7 @@
 #include "controller/uControllerPolicy.h"
 #include "controller/uLoggerFacts.h"
 #include "controller/uProgramOptions.h"
+#include "controller/uTimeLeft.h"
 #include "images/uFWCatalog.h"
 #include "session/uClock.h"
 #include "session/uCommThread.h"
@@ -48,8 +49,16 @@ struct TControllerState {
     std::string status;             // the status bar text
     int progress = 0;               // the progress bar, 0..100
     std::int64_t remainingMs = -1;  // time left of the update; -1 unknown
+    std::int64_t estimatedAtMs = 0; // the controller clock's time of that estimate
     TLoggerIdentity logger;         // what the logger told of itself in this run
     TChosenImage image;             // the image being written, once announced
+
+    // The time left at nowMs (the controller's clock): the estimate counts
+    // down between progress steps, also through the waits after the last
+    // record, when no step comes; -1 unknown.
+    std::int64_t remainingAt(std::int64_t nowMs) const {
+        return remainingMsAt(remainingMs, estimatedAtMs, nowMs);
+    }
 };
 
 // How one session run ended, once no restart follows.

@@ -10,6 +10,7 @@
 #include "serial/uRS232.h"
 #include "session/uExceptions1V0.h"
 #include "session/uNotify.h"
+#include "tarvek2_version.h"
 #include "temp_folder.h"
 #include "text_files.h"
 #include "write_order.h"
@@ -138,7 +139,7 @@ TEST_F(CliMultiPort, FourLoggersEachGetTheirOwnSessionSummaryAndLogFile) {
                             }),
               2);
 
-    // One log file per port: the same report lines, then the result.
+    // One log file per port: a heading, the same report lines, then the result.
     std::map<std::string, fs::path> files;
     for (const auto& e : fs::directory_iterator(logDir / "new"))
         files[e.path().filename().string()] = e.path();
@@ -151,7 +152,12 @@ TEST_F(CliMultiPort, FourLoggersEachGetTheirOwnSessionSummaryAndLogFile) {
         });
         ASSERT_NE(it, files.end());
         auto logLines = linesOf(readFile(it->second));
-        ASSERT_FALSE(logLines.empty());
+        ASSERT_GE(logLines.size(), 2u);
+        EXPECT_EQ(logLines.front().rfind("tarvek2-cli " TARVEK2_VERSION ", ", 0), 0u)
+            << logLines.front();
+        EXPECT_EQ(logLines.front().substr(logLines.front().size() - ports[i].size() - 7),
+                  ", port " + ports[i]);
+        logLines.erase(logLines.begin());
         const auto result = nlohmann::json::parse(logLines.back());
         logLines.pop_back();
         EXPECT_EQ(logLines, perPort[ports[i]]);
@@ -198,8 +204,8 @@ TEST_F(CliMultiPort, ALinePulledMidUpdateEndsOnlyItsOwnPort) {
     for (const auto& e : fs::directory_iterator(logDir))
         if (e.path().filename().string().rfind(base + "-", 0) == 0)
             logLines = linesOf(readFile(e.path()));
-    ASSERT_GE(logLines.size(), 2u);
-    EXPECT_NE(logLines.front().find("Start at serial port"), std::string::npos);
+    ASSERT_GE(logLines.size(), 3u);
+    EXPECT_NE(logLines[1].find("Start at serial port"), std::string::npos);
     const auto result = nlohmann::json::parse(logLines.back());
     EXPECT_EQ(result.at("port"), ports[1]);
     EXPECT_EQ(result.at("exit"), cEX_PORT_IO);

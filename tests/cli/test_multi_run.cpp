@@ -5,6 +5,7 @@
 #include "cli/commands/stationCommand.h"
 #include "fake_port_events.h"
 #include "images/uFWVersions.h"
+#include "logger_bench.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
 #include "text_files.h"
@@ -18,35 +19,6 @@
 #include <thread>
 
 namespace {
-
-// The sessions of all ports share the run's clock: one that only counts, and
-// may be used from every session thread at once.
-class TSharedFakeClock final : public IClock {
-  public:
-    void sleepMs(int ms) override { now += ms; }
-    std::int64_t nowMs() override { return now; }
-    std::atomic<std::int64_t> now{0};
-};
-
-// A logger per port, each with a clock of its own for its port's time-outs.
-struct TBench {
-    std::map<std::string, std::unique_ptr<TFakeClock>> clocks;
-    std::map<std::string, std::unique_ptr<TScriptedLogger>> loggers;
-
-    TScriptedLogger& add(const std::string& port, TScriptedIdentity id = {}) {
-        clocks[port] = std::make_unique<TFakeClock>();
-        loggers[port] = std::make_unique<TScriptedLogger>(*clocks[port], id);
-        return *loggers[port];
-    }
-    // Each session opens its own port's logger; an unknown port is missing.
-    TPortOpener opener() {
-        return [this](const std::string& port, int baud, TPortProblem& problem) -> TPortHandle {
-            const auto it = loggers.find(port);
-            return it == loggers.end() ? TScriptedLogger::failingOpener()(port, baud, problem)
-                                       : it->second->opener()(port, baud, problem);
-        };
-    }
-};
 
 class MultiRun : public ::testing::Test {
   protected:

@@ -1,8 +1,7 @@
 // The pieces of a run over several ports that need no session: the summary
-// table, the prefixed lines, the log file names, the live line, which ports
+// table, the prefixed lines, the log file names, which ports
 // "station" starts, and the same port given twice.
 #include "cli/commands/updateOptions.h"
-#include "cli/output/liveScreen.h"
 #include "cli/output/logFile.h"
 #include "cli/output/prefixStream.h"
 #include "cli/output/summaryTable.h"
@@ -100,32 +99,6 @@ TEST(LogFileName, PortBaseNameAndLocalStartTime) {
           Case{"/dev/pts/7", "7-20261210-070509.log"}, Case{"COM5", "COM5-20261210-070509.log"},
           Case{"\\\\.\\COM12", "COM12-20261210-070509.log"}})
         EXPECT_EQ(logFileName(c.port, t), c.name) << c.port;
-}
-
-TEST(LiveLine, ShowsWhatIsKnownWithinTheWidth) {
-    TLiveLine l;
-    l.port = "/dev/ttyUSB0";
-    l.startMs = 1000;
-    l.state = "Start at serial port \"/dev/ttyUSB0\"";
-    std::string s = liveLineText(l, 66'000, 200);
-    EXPECT_NE(s.find("/dev/ttyUSB0"), std::string::npos);
-    EXPECT_NE(s.find("  0%  1:05  --:-- left  Start at serial port"), std::string::npos) << s;
-
-    l.logger = "Tarvek2 A10e WLAN UART";
-    l.image = "V2.08";
-    l.percent = 37;
-    l.remainingMs = 3'723'000;
-    s = liveLineText(l, 66'000, 200);
-    EXPECT_NE(s.find("Tarvek2 A10e WLAN UART  V2.08"), std::string::npos) << s;
-    EXPECT_NE(s.find(" 37%  1:05  1:02:03 left"), std::string::npos) << s;
-
-    // Ended: the time stands still at the end.
-    l.endMs = 11'000;
-    l.state = "Process cancelled!";
-    s = liveLineText(l, 99'000, 200);
-    EXPECT_NE(s.find("0:10  0:00 left  Process cancelled!"), std::string::npos) << s;
-    for (int width : {20, 40, 80})
-        EXPECT_LE(static_cast<int>(liveLineText(l, 99'000, width).size()), width - 1);
 }
 
 TEST(PortArrivals, APortIsStartedOnceWhileItStaysPluggedIn) {

@@ -6,6 +6,7 @@
 #include "fake_clock.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
+#include "tarvek2_version.h"
 #include "temp_folder.h"
 #include "text_files.h"
 
@@ -47,6 +48,7 @@ class SessionCommand : public TempFolderTest {
         TCommandEnv env{out, err, [this] { return intern; }, "SOURCE", terminal, cancel, {}};
         env.seams.clock = &clock;
         env.seams.opener = logger.opener();
+        env.seams.width = 80;
         return runSessionCommand(o, env);
     }
 
@@ -206,8 +208,18 @@ TEST_F(SessionCommand, ProgressBarOnATerminalStaysBelowTheReportLines) {
     // Cleared at the end: the last thing written returns to an empty line.
     ASSERT_FALSE(e.empty());
     EXPECT_EQ(e.back(), '\r');
-    for (const auto& l : linesOf(out.str()))
-        EXPECT_TRUE(std::regex_match(l, kReportLine)) << l;
+    // The bar alone shows the progress: the report keeps the logger's
+    // identity in sight, and ends with the result for a person.
+    const auto lines = linesOf(out.str());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_LT(lines.size(), 30u);
+    for (std::size_t i = 0; i + 2 < lines.size(); ++i) {
+        EXPECT_TRUE(std::regex_match(lines[i], kReportLine)) << lines[i];
+        EXPECT_EQ(lines[i].find("Progress"), std::string::npos) << lines[i];
+    }
+    EXPECT_NE(out.str().find("-> Print 38 [A10e WLAN UART]\n"), std::string::npos);
+    EXPECT_EQ(lines[lines.size() - 2].rfind("PASS  COM5  ", 0), 0u) << lines[lines.size() - 2];
+    EXPECT_EQ(lines.back(), "      Update Tarvek2 V2.08 succesfully completed.");
 }
 
 TEST(ProgressBarText, FitsTheTerminalAndShowsTheTimes) {
@@ -225,6 +237,29 @@ TEST(ProgressBarText, FitsTheTerminalAndShowsTheTimes) {
     EXPECT_EQ(progressBarText(100, 0, 0, 80).find("[########################################]"),
               0u);
     EXPECT_EQ(progressBarText(50, 0, 0, 80).substr(0, 22), "[####################.");
+}
+
+} // namespace
+
+namespace {
+
+// A log file tells which program wrote it, when and for which port, before
+// the report lines, which are as the program's output for one port.
+TEST_F(SessionCommand, LogFileBeginsWithVersionDateAndPort) {
+    o.logDir = (dir / "logs").string();
+    EXPECT_EQ(run(), 0);
+    std::vector<std::filesystem::path> files;
+    for (const auto& e : fs::directory_iterator(dir / "logs"))
+        files.push_back(e.path());
+    ASSERT_EQ(files.size(), 1u);
+    const auto lines = linesOf(readFile(files[0]));
+    ASSERT_GT(lines.size(), 3u);
+    const std::string program = "tarvek2-cli " TARVEK2_VERSION ", ";
+    ASSERT_EQ(lines[0].rfind(program, 0), 0u) << lines[0];
+    const std::regex dateAndPort(
+        R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d, port COM5)");
+    EXPECT_TRUE(std::regex_match(lines[0].substr(program.size()), dateAndPort)) << lines[0];
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end() - 1), linesOf(out.str()));
 }
 
 } // namespace

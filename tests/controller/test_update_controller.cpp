@@ -413,13 +413,27 @@ TEST(ControllerTimeLeft, FollowsTheWritingAndEndsWithTheSession) {
     c.notify({cNT_PROGRESS, 20});
     EXPECT_EQ(c.state().remainingMs, 10000 * 79 / 20 + cWaitsAfterLastRecordMs);
     EXPECT_EQ(c.state().title, "20%");
-    clock.advance(39500);
+    // Between the steps the estimate counts down.
+    clock.advance(2000);
+    EXPECT_EQ(c.state().remainingAt(clock.nowMs()),
+              10000 * 79 / 20 + cWaitsAfterLastRecordMs - 2000);
+    clock.advance(37500);
     c.notify({cNT_PROGRESS, 99});
     EXPECT_EQ(c.state().remainingMs, cWaitsAfterLastRecordMs);
+    // The waits after the last record bring no step: the time left still
+    // moves through them, and a notification without progress (the vector
+    // table's record) does not set it back.
+    clock.advance(300);
+    c.notify({cNT_VECTOR_TABLE, 1});
+    clock.advance(cFinishPauseMs + 1000);
+    EXPECT_EQ(c.state().remainingAt(clock.nowMs()),
+              cWaitsAfterLastRecordMs - 300 - cFinishPauseMs - 1000);
+    EXPECT_EQ(c.state().remainingAt(clock.nowMs() + 60000), 0); // never below 0
     c.notify({cNT_DONE, 0});
     EXPECT_EQ(c.state().remainingMs, -1);
+    EXPECT_EQ(c.state().remainingAt(clock.nowMs()), -1);
     EXPECT_EQ(c.state().progress, 100);
-    EXPECT_EQ(fe.outcomes.at(0).elapsedMs, 52500);
+    EXPECT_EQ(fe.outcomes.at(0).elapsedMs, 52500 + 300 + cFinishPauseMs + 1000);
 }
 
 TEST_F(ControllerSessions, CommErrorRestartsAfterTheTimerWithThePortAndReportKept) {

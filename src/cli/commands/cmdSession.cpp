@@ -1,6 +1,7 @@
 // "update" and "info": sessions with loggers on serial ports.
 #include "cli/commands/cmdSession.h"
 #include "cli/commands/sessionCommand.h"
+#include "cli/commands/sessionHelp.h"
 #include "cli/commands/stationCommand.h"
 #include "cli/run/cancelSignal.h"
 
@@ -36,6 +37,7 @@ TCommandRun addUpdateCommand(CLI::App& app) {
     auto opts = std::make_shared<TUpdateOptions>();
     auto* sub = app.add_subcommand("update", "Update the loggers on serial ports");
     addSessionOptions(*sub, *opts);
+    sub->footer(sessionHelpFooter(false));
     return [opts] { return runFromMain(*opts); };
 }
 
@@ -45,6 +47,7 @@ TCommandRun addInfoCommand(CLI::App& app) {
     auto* sub = app.add_subcommand(
         "info", "Identify the loggers and choose their images; write nothing (read info only)");
     addSessionOptions(*sub, *opts);
+    sub->footer(sessionHelpFooter(true));
     return [opts] { return runFromMain(*opts); };
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/commands/internMode.h"
 #include "cli/exitCodes.h"
+#include "cli/output/jsonOutput.h"
 #include "cli/output/logFile.h"
 #include "cli/output/progressBar.h"
 #include "cli/run/runLoop.h"
@@ -79,8 +80,11 @@ int runSessionCommand(const TUpdateOptions& o, TCommandEnv& env) {
 
     const std::vector<std::string> ports = o.allPorts ? listPorts(env) : o.ports;
     if (ports.empty()) {
-        env.err << "tarvek2-cli: no USB serial port found. Plug in the loggers' cables (a port "
-                   "appears a few seconds later), then start again.\n";
+        const std::string what = "USB serial port found. Plug in the loggers' cables (a port "
+                                 "appears a few seconds later), then start again.";
+        env.err << "tarvek2-cli: no " << what << '\n';
+        // A script that reads the JSON gets its result object also here.
+        if (o.json) env.out << noPortResultJson("No " + what) << '\n' << std::flush;
         return cEX_PORT_NOT_READY;
     }
     // Every log file is there before the first session starts.

@@ -2,6 +2,7 @@
 #include "cli/output/jsonOutput.h"
 #include "cli/output/outputNotes.h"
 #include "platform/uLocalTime.h"
+#include "session/uExceptions1V0.h"
 
 #include <nlohmann/json.hpp>
 
@@ -102,6 +103,19 @@ std::string resultJson(const TPortResult& result) {
     j["text"] = o.rendering.text;
     j["slot"] = o.selectedFW;
     if (!o.hint.empty()) j["hint"] = o.hint;
+    return j.dump(-1, ' ', false, TJson::error_handler_t::replace);
+}
+
+std::string noPortResultJson(const std::string& why) {
+    TPortResult r;
+    r.outcome.final = {cNT_ABORT, cEX_PORT_NOT_READY};
+    r.outcome.rendering.text = why;
+    r.exitCode = cEX_PORT_NOT_READY;
+    r.result = "abort";
+    // The object of a port's result, so that one reader takes both; there
+    // is no port to name.
+    TJson j = TJson::parse(resultJson(r));
+    j["port"] = nullptr;
     return j.dump(-1, ' ', false, TJson::error_handler_t::replace);
 }
 

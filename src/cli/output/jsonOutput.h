@@ -25,6 +25,10 @@ class TJsonOutput final : public IPortOutput {
 // The result object of --json (one line, no line break).
 std::string resultJson(const TPortResult& result);
 
+// The result object of a run that found no port to run on (--all, and
+// "ports" lists none): "port" is null, "exit" and "reason" 10, "text" why.
+std::string noPortResultJson(const std::string& why);
+
 // "cNT_PROGRESS" and so on; "unknown" for a kind that has no name.
 const char* notifyKindName(std::uint32_t kind);
 

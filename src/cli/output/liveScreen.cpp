@@ -1,8 +1,9 @@
 #include "cli/output/liveScreen.h"
 
+#include "cli/output/fittedLine.h"
 #include "cli/output/outputNotes.h"
 #include "cli/output/progressBar.h"
-#include "cli/output/summaryTable.h"
+#include "cli/output/terminalSummary.h"
 #include "controller/uTimeLeft.h"
 
 #include <algorithm>
@@ -12,25 +13,25 @@ namespace {
 
 constexpr std::int64_t cRedrawEveryMs = 200;
 
-std::string padded(const std::string& s, std::size_t width) {
-    return s.size() >= width ? s : s + std::string(width - s.size(), ' ');
-}
-
 } // namespace
 
 std::string liveLineText(const TLiveLine& l, std::int64_t nowMs, int width) {
-    const std::int64_t elapsed = (l.endMs >= 0 ? l.endMs : nowMs) - l.startMs;
-    char numbers[64];
-    std::snprintf(numbers, sizeof numbers, "%3d%%  %s  %s left", std::clamp(l.percent, 0, 100),
-                  elapsedText(elapsed).c_str(),
-                  l.endMs >= 0        ? timeLeftText(0).c_str()
-                  : l.remainingMs < 0 ? "--:--"
-                                      : timeLeftText(l.remainingMs).c_str());
-    std::string text = padded(l.port, 14) + "  " + padded(l.logger.empty() ? "-" : l.logger, 22) +
-                       "  " + padded(l.image.empty() ? "-" : l.image, 6) + "  " + numbers + "  " +
-                       l.state;
-    if (width > 1 && static_cast<int>(text.size()) > width - 1) text.resize(width - 1);
-    return text;
+    const bool ended = l.endMs >= 0;
+    char percent[16];
+    std::snprintf(percent, sizeof percent, "%3d%%", std::clamp(l.percent, 0, 100));
+    // While the run goes on, the percent stands where the result's word
+    // will: the column a person's eye goes down.
+    std::vector<TLineField> fields{{ended ? l.word : std::string(percent), 4},
+                                   {l.port, 14, 0, true},
+                                   {l.logger.empty() ? "-" : l.logger, 22, 1},
+                                   {l.image.empty() ? "-" : l.image, 5, 3},
+                                   {elapsedText((ended ? l.endMs : nowMs) - l.startMs), 4, 2}};
+    if (!ended) {
+        const std::int64_t left = remainingMsAt(l.remainingMs, l.estimatedAtMs, nowMs);
+        fields.push_back({(left < 0 ? std::string("--:--") : timeLeftText(left)) + " left", 9});
+    }
+    fields.push_back({l.state});
+    return fittedLine(std::move(fields), static_cast<std::size_t>(std::max(width, 2) - 1));
 }
 
 // One port's line, fed by its controller's events.
@@ -51,19 +52,21 @@ class TLiveScreen::TPortLine final : public IPortOutput {
         if (state.image.chosen()) line.image = imageVersion(state.image.header);
         line.percent = state.progress;
         line.remainingMs = state.remainingMs;
+        line.estimatedAtMs = state.estimatedAtMs;
         if (!state.status.empty()) line.state = state.status;
         FScreen.redraw();
     }
 
     void finished(const TPortResult& result) override {
         line.endMs = FScreen.clock().nowMs();
+        line.word = resultWord(result);
         line.state = result.outcome.rendering.text;
         std::ostringstream notes;
         printOutcomeNotes(notes, result);
         std::string text;
         if (FScreen.FSetup.station) {
             // The result row stays above; the live line goes.
-            text = summaryRow(result) + '\n';
+            text = terminalSummary({result}, FScreen.FSetup.width);
             hidden = true;
         }
         std::istringstream in(notes.str());
@@ -130,5 +133,5 @@ void TLiveScreen::idle() {
 
 void TLiveScreen::ended(const std::vector<TPortResult>& results) {
     redraw(true);
-    if (!FSetup.station) FOut << summaryTable(results) << std::flush;
+    if (!FSetup.station) FOut << terminalSummary(results, FSetup.width) << std::flush;
 }

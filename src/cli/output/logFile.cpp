@@ -4,6 +4,7 @@
 #include "cli/output/outputNotes.h"
 #include "cli/output/textOutput.h"
 #include "platform/uLocalTime.h"
+#include "tarvek2_version.h"
 
 #include <cerrno>
 #include <cstring>
@@ -34,6 +35,11 @@ class TLogFileOutput final : public IPortOutput {
 };
 
 } // namespace
+
+std::string logFileHeading(const std::string& version, const std::string& isoTime,
+                           const std::string& port) {
+    return "tarvek2-cli " + version + ", " + isoTime + ", port " + port;
+}
 
 std::string logFileName(const std::string& port, const std::tm& t) {
     std::string base = port;
@@ -70,5 +76,6 @@ std::unique_ptr<IPortOutput> openLogFile(const std::string& dir, const std::stri
         error = "cannot write \"" + path.string() + "\": " + std::strerror(errno);
         return nullptr;
     }
+    *file << logFileHeading(TARVEK2_VERSION, isoTimeNow(), port) << '\n' << std::flush;
     return std::make_unique<TLogFileOutput>(std::move(file));
 }

@@ -26,6 +26,9 @@ class IPortOutput {
     // the window would show on any of its outputs, once.  Stamped once for
     // all outputs, so that the screen and the log file agree.
     virtual void reportLine(const std::string& line) = 0;
+    // A report line that only tells the progress ("Progress 37%"): a report
+    // line like any other, but for a person at a terminal, who has the bar.
+    virtual void progressLine(const std::string& line) { reportLine(line); }
     // Every notification as the controller handled it.
     virtual void notification(const TNotification& n, const TNotifyRendering& r) = 0;
     virtual void stateChanged(const TControllerState&) {}

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 #ifdef _WIN32
 #include "platform/uWindows.h"
@@ -40,16 +41,18 @@ std::string progressBarText(int percent, std::int64_t elapsedMs, std::int64_t re
 TProgressBar::TProgressBar(std::ostream& err, IClock& clock, int width)
     : FErr(err), FClock(clock), FWidth(width), FStart(clock.nowMs()) {}
 
-void TProgressBar::update(int percent, std::int64_t remainingMs) {
+void TProgressBar::update(int percent, std::int64_t remainingMs, std::int64_t estimatedAtMs) {
     FPercent = std::clamp(percent, 0, 100);
     FRemainingMs = remainingMs;
+    FEstimatedAtMs = estimatedAtMs;
 }
 
 void TProgressBar::redraw(bool force) {
     const std::int64_t now = FClock.nowMs();
     if (!force && FLastDraw >= 0 && now - FLastDraw < cRedrawEveryMs) return;
     FLastDraw = now;
-    const std::string text = progressBarText(FPercent, now - FStart, FRemainingMs, FWidth);
+    const std::string text = progressBarText(
+        FPercent, now - FStart, remainingMsAt(FRemainingMs, FEstimatedAtMs, now), FWidth);
     if (FShown > 0 && text == FText) return; // already on the line
     std::string line = "\r" + text;
     if (text.size() < FShown) line += std::string(FShown - text.size(), ' ') + "\r" + text;
@@ -73,5 +76,11 @@ int terminalWidth() {
     winsize ws{};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &ws) == 0 && ws.ws_col > 0) return ws.ws_col;
 #endif
+    // Where the terminal does not say, the shell may.
+    if (const char* columns = std::getenv("COLUMNS")) {
+        char* end = nullptr;
+        const long n = std::strtol(columns, &end, 10);
+        if (end != columns && *end == '\0' && n >= 20 && n <= 1000) return static_cast<int>(n);
+    }
     return 80;
 }

@@ -19,8 +19,9 @@ class TProgressBar {
     TProgressBar(std::ostream& err, IClock& clock, int width);
 
     // What the update controller says: the progress bar's position and the
-    // time left (-1 while unknown).
-    void update(int percent, std::int64_t remainingMs);
+    // time left (-1 while unknown) as estimated at estimatedAtMs on the
+    // clock; the bar counts it down from there.
+    void update(int percent, std::int64_t remainingMs, std::int64_t estimatedAtMs);
     // Draws when something changed or time passed, at most five times a second
     // unless forced.
     void redraw(bool force = false);
@@ -34,10 +35,12 @@ class TProgressBar {
     std::int64_t FStart;
     int FPercent = 0;
     std::int64_t FRemainingMs = -1;
+    std::int64_t FEstimatedAtMs = 0;
     std::int64_t FLastDraw = -1;
     std::size_t FShown = 0; // characters on the line now
     std::string FText;      // and what they say
 };
 
-// Columns of the terminal on standard error; 80 when unknown.
+// Columns of the terminal on standard error; where it does not tell, the
+// COLUMNS variable's; 80 when unknown.
 int terminalWidth();

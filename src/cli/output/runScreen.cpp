@@ -9,6 +9,7 @@
 #include "cli/output/prefixStream.h"
 #include "cli/output/quietOutput.h"
 #include "cli/output/summaryTable.h"
+#include "cli/output/terminalSummary.h"
 #include "cli/output/textOutput.h"
 
 namespace {
@@ -88,6 +89,10 @@ class TStreamScreen final : public IRunScreen {
     void ended(const std::vector<TPortResult>& results) override {
         if (FSetup.severalPorts && !FSetup.station && FSetup.mode != TScreenMode::json)
             FOut << summaryTable(results) << std::flush;
+        // One port on a terminal: its result for a person, after its report.
+        if (FSetup.terminal && FSetup.mode == TScreenMode::text && !FSetup.severalPorts &&
+            !FSetup.station)
+            FOut << terminalSummary(results, FSetup.width) << std::flush;
     }
 
   private:

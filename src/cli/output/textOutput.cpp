@@ -22,13 +22,20 @@ void TTextOutput::reportLine(const std::string& line) {
     redrawBar();
 }
 
+void TTextOutput::progressLine(const std::string& line) {
+    if (FBar)
+        FBar->redraw();
+    else
+        reportLine(line);
+}
+
 void TTextOutput::notification(const TNotification&, const TNotifyRendering&) {
     if (FBar) FBar->redraw();
 }
 
 void TTextOutput::stateChanged(const TControllerState& state) {
     if (!FBar) return;
-    FBar->update(state.progress, state.remainingMs);
+    FBar->update(state.progress, state.remainingMs, state.estimatedAtMs);
     FBar->redraw();
 }
 

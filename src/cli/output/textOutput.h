@@ -18,6 +18,8 @@ class TTextOutput final : public IPortOutput {
     TTextOutput(std::ostream& out, std::ostream& err, std::unique_ptr<TProgressBar> bar = {});
 
     void reportLine(const std::string& line) override;
+    // On a terminal the bar shows the progress: no line for it.
+    void progressLine(const std::string& line) override;
     void notification(const TNotification& n, const TNotifyRendering& r) override;
     void stateChanged(const TControllerState& state) override;
     void idle() override;

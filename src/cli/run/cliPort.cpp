@@ -24,6 +24,14 @@ void TCliPort::cancel() {
         o->cancelling();
 }
 
+void TCliPort::notify(const TNotification& n) {
+    // The report line the controller adds while it handles a progress
+    // notification is the progress's own.
+    FProgressNotice = n.kind == cNT_PROGRESS;
+    FController->notify(n);
+    FProgressNotice = false;
+}
+
 void TCliPort::checkTimer(std::int64_t nowMs) {
     if (!FDeadline || nowMs < *FDeadline) return;
     FDeadline.reset();
@@ -43,7 +51,10 @@ void TCliPort::render(const TControllerState& state) {
 void TCliPort::addReport(const TReportLine& line) {
     const std::string text = line.line();
     for (auto* o : FOutputs)
-        o->reportLine(text);
+        if (FProgressNotice)
+            o->progressLine(text);
+        else
+            o->reportLine(text);
 }
 
 void TCliPort::startTimer(int ms) {

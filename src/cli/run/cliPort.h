@@ -35,7 +35,7 @@ class TCliPort final : public IUpdateFrontEnd {
     bool start();
     // Ctrl-C: "Cancel" of this port's controller, once.
     void cancel();
-    void notify(const TNotification& n) { FController->notify(n); }
+    void notify(const TNotification& n);
     // Runs the restart timer when its deadline has come; the deadline, if any.
     void checkTimer(std::int64_t nowMs);
     std::optional<std::int64_t> deadline() const { return FDeadline; }
@@ -68,6 +68,7 @@ class TCliPort final : public IUpdateFrontEnd {
     std::vector<IPortOutput*> FOutputs;
     std::optional<std::int64_t> FDeadline;
     bool FCancelled = false;
+    bool FProgressNotice = false; // the controller handles a progress notification
     std::optional<TPortResult> FResult;
     std::unique_ptr<TUpdateController> FController; // last: ends its session first
 };
