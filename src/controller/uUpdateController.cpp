@@ -352,6 +352,10 @@ const TControllerState& TUpdateController::state() const {
     return FImpl->state;
 }
 
+std::int64_t TUpdateController::nowMs() const {
+    return FImpl->clock.nowMs();
+}
+
 const TProgramOptions& TUpdateController::options() const {
     return FImpl->setup.options;
 }

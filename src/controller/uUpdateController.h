@@ -141,6 +141,9 @@ class TUpdateController {
     TUpdateController& operator=(const TUpdateController&) = delete;
 
     const TControllerState& state() const;
+    // The controller's clock, in ms: the time state().remainingAt() is read
+    // at, so that a view counts the time left down between progress steps.
+    std::int64_t nowMs() const;
     const TProgramOptions& options() const;
     const TFWCatalog& catalog() const; // for the overview dialog
     TFWCatalog& catalog();             // for front ends' tests

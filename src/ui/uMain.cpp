@@ -31,10 +31,7 @@
 
 #include <chrono>
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 TfrmMain::TfrmMain(TMainSetup setup) : FSetup(std::move(setup)) {
     setObjectName(QStringLiteral("frmMain"));
@@ -61,6 +58,8 @@ TfrmMain::TfrmMain(TMainSetup setup) : FSetup(std::move(setup)) {
 
     FRestartTimer.setSingleShot(true);
     connect(&FRestartTimer, &QTimer::timeout, this, [this] { FController->timerElapsed(); });
+    connect(&FCountdown, &QTimer::timeout, this, [this] { renderProgress(FController->state()); });
+    FCountdown.start(1000);
 
     createControls();
     createMenu();

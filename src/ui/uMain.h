@@ -67,6 +67,7 @@ class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
 
     // The controller's front end.
     void render(const TControllerState& state) override;
+    void renderProgress(const TControllerState& state);
     void addReport(const TReportLine& line) override;
     void clearReport() override;
     void showInfo(const std::string& text) override;
@@ -105,6 +106,9 @@ class TfrmMain final : public QMainWindow, public IUpdateFrontEnd {
     // The sink and the timer outlive the controller, which joins its thread.
     TWindowNotifySink FSink{this};
     QTimer FRestartTimer;
+    // Redraws the progress caption once a second, so that the time left
+    // counts down also where no progress step comes (the final waits).
+    QTimer FCountdown;
     std::unique_ptr<TUpdateController> FController;
     bool FCursorSet = false;
     bool FIdleDone = false;

@@ -41,8 +41,14 @@ void TfrmMain::render(const TControllerState& s) {
     StatusBar1->setText(status);
     StatusBar1->setToolTip(status);
     statusBar()->setToolTip(status);
+    renderProgress(s);
+}
+
+void TfrmMain::renderProgress(const TControllerState& s) {
     ProgressBar1->setValue(s.progress);
-    ProgressBar1->setFormat(qs(progressCaption(s.progress, s.remainingMs)));
+    // (The controller renders once while it is made, before FController is set.)
+    const std::int64_t left = FController ? s.remainingAt(FController->nowMs()) : s.remainingMs;
+    ProgressBar1->setFormat(qs(progressCaption(s.progress, left)));
 }
 
 void TfrmMain::addReport(const TReportLine& line) {

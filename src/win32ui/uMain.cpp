@@ -27,6 +27,9 @@ constexpr UINT cMsgIdle = WM_APP + 1;     // the first idle moment after start
 constexpr UINT cMsgCloseNow = WM_APP + 2; // a confirmed close may go on
 constexpr UINT_PTR cTimerId = 1;
 constexpr UINT_PTR cPortTimerId = 2; // the port watcher's rescan
+// Redraws the progress caption once a second, so that the time left counts
+// down also where no progress step comes (the final waits).
+constexpr UINT_PTR cCountdownTimerId = 3;
 
 constexpr DWORD cStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 
@@ -101,6 +104,7 @@ TfrmMain::TfrmMain(TProgramOptions options) : FOptions(std::move(options)) {
     FPortWatcher->start([this] { lookAtPorts(); });
     if (FPortWatcher->rescanEveryMs() > 0)
         SetTimer(FhWnd, cPortTimerId, static_cast<UINT>(FPortWatcher->rescanEveryMs()), nullptr);
+    SetTimer(FhWnd, cCountdownTimerId, 1000, nullptr);
     render(FController->state());
     centre();
 }
@@ -263,7 +267,8 @@ void TfrmMain::render(const TControllerState& state) {
     const TMainView v = mainView(shown);
     SetWindowTextW(FhWnd, wide(state.title).c_str());
     setStatus(state.status);
-    setProgress(state.progress, state.remainingMs);
+    setProgress(state.progress,
+                FController ? state.remainingAt(FController->nowMs()) : state.remainingMs);
     EnableWindow(btnProg, v.updateEnabled);
     ShowWindow(btnClose, v.closeShown ? SW_SHOWNA : SW_HIDE);
     ShowWindow(btnCancel, v.cancelShown ? SW_SHOWNA : SW_HIDE);
@@ -426,6 +431,8 @@ LRESULT TfrmMain::onMessage(UINT m, WPARAM w, LPARAM l) {
             FController->timerElapsed();
         } else if (w == cPortTimerId) {
             lookAtPorts();
+        } else if (w == cCountdownTimerId && FController) {
+            setProgress(FState.progress, FState.remainingAt(FController->nowMs()));
         }
         return 0;
     case WM_CLOSE:

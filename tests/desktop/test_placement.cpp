@@ -46,8 +46,9 @@ TEST(MessagePlacement, GrowsUpwardsUntilTheWholeTextFits) {
         EXPECT_GE(clientH, c.scale.du(101));                   // never below the design
         EXPECT_EQ(l.button.bottom(), clientH - c.scale.du(3)); // "OK" stays at the bottom
         EXPECT_EQ(l.outer.bottom(), covered.bottom() - c.scale.px(10));
-        if (c.textBoxHeight > c.scale.du(101 - 45 - 3))
+        if (c.textBoxHeight > c.scale.du(101 - 45 - 3)) {
             EXPECT_EQ(l.textBox.height, c.textBoxHeight); // no more than it needs
+        }
     }
 }
 
