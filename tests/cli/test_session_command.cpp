@@ -6,6 +6,7 @@
 #include "fake_clock.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
+#include "session/uTarvekCommThread.h"
 #include "temp_folder.h"
 #include "text_files.h"
 
@@ -153,6 +154,88 @@ TEST_F(SessionCommand, InfoNamesTheChosenImageAndWritesNothing) {
         << out.str();
     EXPECT_TRUE(logger.writtenBlocks.empty());
 }
+
+// Every end says what became of the logger; where it waits in its
+// bootloader, the note says so and how to bring it back.  A read-info-only
+// run too, though it writes nothing.
+struct FateNoteCase {
+    const char* name;
+    bool infoOnly;
+    std::uint16_t updateInfo; // 0xFFFE fits the built-in images
+    int cancelAtRecord;       // -1: no cancel
+    int exit;
+    std::string note;
+    const char* bootloader; // the JSON result's words
+    const char* atEnd;
+};
+
+class FateNote : public ::testing::TestWithParam<FateNoteCase> {};
+
+TEST_P(FateNote, SaysWhetherTheLoggerWaitsInItsBootloaderAndHowToBringItBack) {
+    const auto& c = GetParam();
+    for (const bool json : {false, true}) {
+        SCOPED_TRACE(json ? "json" : "text");
+        TFakeClock fakeClock;
+        TScriptedLogger scripted{fakeClock};
+        scripted.id.updateInfo = c.updateInfo;
+        std::atomic<bool>* sessionCancel = nullptr;
+        scripted.fault = [&](TExchange& ex) {
+            if (ex.kind == TExchange::dataRecord && ex.recordIndex == c.cancelAtRecord)
+                *sessionCancel = true; // "Cancel", as the session sees it
+        };
+        std::ostringstream sout, serr;
+        std::atomic<bool> cancel{false};
+        TUpdateOptions opts;
+        opts.ports = {"COM5"};
+        opts.infoOnly = c.infoOnly;
+        opts.json = json;
+        TCommandEnv env{sout, serr, [] { return false; }, "SOURCE", false, cancel, {}};
+        env.seams.clock = &fakeClock;
+        env.seams.opener = scripted.opener();
+        env.seams.factory = [&](TSessionContext context) {
+            sessionCancel = context.bCancel;
+            return CommThreadClass(std::move(context));
+        };
+        EXPECT_EQ(runSessionCommand(opts, env), c.exit) << serr.str();
+        EXPECT_NE(serr.str().find("tarvek2-cli: " + c.note + "\n"), std::string::npos)
+            << serr.str();
+        if (!json) continue;
+        const auto result = nlohmann::json::parse(linesOf(sout.str()).back());
+        // The keys scripts rely on stay; the new ones tell the logger's fate.
+        for (const char* key : {"port", "result", "exit", "restarts", "elapsed_ms", "text", "slot"})
+            EXPECT_TRUE(result.contains(key)) << key;
+        EXPECT_EQ(result.at("bootloader"), c.bootloader);
+        EXPECT_EQ(result.at("logger_at_end"), c.atEnd);
+        EXPECT_EQ(result.at("records_total"), c.cancelAtRecord < 0 ? 0 : 2365);
+        if (c.cancelAtRecord < 0) {
+            EXPECT_EQ(result.at("records_written"), 0);
+            EXPECT_EQ(result.at("records_exact"), true);
+        } else {
+            EXPECT_LE(result.at("records_written").get<int>(), c.cancelAtRecord + 1);
+            EXPECT_EQ(result.at("records_exact"), false);
+        }
+    }
+}
+
+const std::string kWaitsNoRecord =
+    "the logger was switched into its bootloader, and no record was written. It waits in its "
+    "bootloader: to bring it back, run an update, or power-cycle it.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, FateNote,
+    ::testing::Values(
+        FateNoteCase{"info", true, 0xFFFE, -1, 0, kWaitsNoRecord, "switched", "bootloader"},
+        FateNoteCase{"no_fitting_image", false, 0x1234, -1, cEX_UPID_MISMATCH, kWaitsNoRecord,
+                     "switched", "bootloader"},
+        // 1195: the count at the progress step of 50%, the last one posted
+        // before the cancel after record 1199 (the vector table's record,
+        // held back, is not among them).
+        FateNoteCase{"cancel_after_some_records", false, 0xFFFE, 1199, cEX_CANCELLED,
+                     "the logger was switched into its bootloader, and at least 1195 of 2365 "
+                     "records were written. It waits in its bootloader with its firmware only "
+                     "partly written: run an update to bring it back.",
+                     "switched", "bootloader"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(SessionCommand, PortProblemIsExplainedOnStandardError) {
     TCommandEnv env{out, err, [] { return false; }, "SOURCE", false, cancel, {}};
