@@ -22,7 +22,11 @@ enum class TImageLoadResult {
 
 struct TImageLoad {
     TImageLoadResult result = TImageLoadResult::ok;
-    std::string error; // the reader's text, for example the German conversion message
+    // The reader's text.  A header value that is not a number keeps the
+    // runtime's German message and adds which header line it is and what it
+    // should read: "'zwei' ist kein gültiger Integerwert (header line 3,
+    // "class=zwei", must be "class=" and a whole number)".
+    std::string error;
 };
 
 // A file name as the program holds it (UTF-8, as every text) as a path of
@@ -36,6 +40,9 @@ TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header);
 
 // Both passes: the header into Header, then every line without "=" into
 // Lines, in file order (empty lines stay).  Lines is emptied first and filled
-// only when the header reads.
+// only when the header reads.  FileLineNumbers, when given, gets the number
+// of each of these lines in the file, counted from 1 as an editor counts
+// them (the header lines and any other line with "=" are not in Lines).
 TImageLoad loadImageFile(const std::string& path, TBl3FileHeader& Header,
-                         std::vector<std::string>& Lines);
+                         std::vector<std::string>& Lines,
+                         std::vector<int>* FileLineNumbers = nullptr);

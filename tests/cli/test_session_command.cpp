@@ -4,6 +4,7 @@
 #include "cli/commands/sessionCommand.h"
 #include "cli/output/progressBar.h"
 #include "fake_clock.h"
+#include "images/uImageFile.h"
 #include "scripted_logger.h"
 #include "session/uExceptions1V0.h"
 #include "session/uTarvekCommThread.h"
@@ -83,13 +84,62 @@ TEST_F(SessionCommand, TextShowsEveryReportLineWithItsTimeStamp) {
 }
 
 TEST_F(SessionCommand, TextsOnlyForTheMessageWindowAreShownToo) {
-    intern = true;
-    o.file = fileWithLine(3, ":40020A00ZZ");
-    EXPECT_EQ(run(), cEX_CONVERSION);
+    // A session that finds a bad line in its image: the file slot of a
+    // catalog of the test's own, as the window's "File" would give it.
+    TFWCatalog badImage;
+    std::vector<std::string> lines;
+    ASSERT_EQ(loadImageFile(fileWithLine(3, ":40020A00ZZ"), badImage.FileHeader, lines).result,
+              TImageLoadResult::ok);
+    badImage.FileLines = lines;
+    TCommandEnv env{out, err, [] { return false; }, "SOURCE", false, cancel, {}};
+    env.seams.clock = &clock;
+    env.seams.opener = logger.opener();
+    env.seams.factory = [&](TSessionContext context) {
+        badImage.iSelectedFW = 0;
+        context.catalog = &badImage;
+        return CommThreadClass(std::move(context));
+    };
+    EXPECT_EQ(runSessionCommand(o, env), cEX_CONVERSION);
     const std::string s = out.str();
     EXPECT_NE(s.find("-> Aborted because conversion error at line  3 !\n"), std::string::npos);
     EXPECT_NE(s.find("-> Aborted because conversion error!\n"), std::string::npos);
     EXPECT_TRUE(logger.writtenBlocks.empty());
+}
+
+// "update --file" checks the image before it opens any port: a bad image
+// ends with the session's exit status, and not one byte reaches a logger.
+TEST_F(SessionCommand, BadImageFileIsRefusedBeforeAnyByteReachesThePort) {
+    intern = true;
+    struct Case {
+        const char* what;
+        int line; // the image line replaced
+        std::string text;
+        int exit;
+        std::string says;
+    };
+    // The built-in image's file: eight header lines, so image line i is
+    // file line i + 9.
+    const std::vector<Case> cases = {
+        {"bad data line", 3, ":40020A00ZZ", cEX_CONVERSION,
+         "line 12 of the file, record index 3 is not a record the logger takes: "},
+        {"no end line", 2365, ":0000000000", cEX_LAST_LINE,
+         "its last line (line 2374 of the file, record index 2365) is not the end line"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        err.str("");
+        o.file = fileWithLine(c.line, c.text);
+        EXPECT_EQ(run(), c.exit);
+        EXPECT_NE(err.str().find(c.says), std::string::npos) << err.str();
+        EXPECT_NE(err.str().find("No port was opened"), std::string::npos) << err.str();
+    }
+    EXPECT_EQ(logger.opens, 0);
+    EXPECT_EQ(logger.writes, 0);
+    EXPECT_EQ(out.str(), "");
+    // "info" writes nothing and so still reads the logger with that file.
+    o.infoOnly = true;
+    EXPECT_EQ(run(), 0) << err.str();
+    EXPECT_EQ(logger.opens, 1);
 }
 
 TEST_F(SessionCommand, JsonGivesOneObjectPerNotificationAndASummary) {
