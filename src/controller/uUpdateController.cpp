@@ -87,7 +87,7 @@ struct TUpdateController::TImpl {
             std::vector<std::string> lines;
             const TImageLoad load = loadImageFile(fileName, header, lines);
             if (load.result != TImageLoadResult::ok) {
-                reportFileProblem(fileName, load.error);
+                reportFileProblem(fileName, load.text());
                 return false;
             }
             catalog.FileHeader = header;
@@ -420,7 +420,7 @@ bool TUpdateController::fileVersionChosen(const std::string& fileName) {
     TBl3FileHeader header{};
     const TImageLoad load = loadImageHeader(fileName, header);
     if (load.result != TImageLoadResult::ok) {
-        FImpl->reportFileProblem(fileName, load.error);
+        FImpl->reportFileProblem(fileName, load.text());
         return false;
     }
     FImpl->catalog.FileHeader = header;

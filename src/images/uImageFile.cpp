@@ -60,8 +60,7 @@ TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header) {
     try {
         readFileHeader(in, Header);
     } catch (const EConvertError& e) {
-        return {TImageLoadResult::badHeader,
-                std::string(e.what()) + " (" + headerLineExplanation(path) + ")"};
+        return {TImageLoadResult::badHeader, e.what(), headerLineExplanation(path)};
     }
     return {};
 }

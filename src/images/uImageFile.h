@@ -22,11 +22,16 @@ enum class TImageLoadResult {
 
 struct TImageLoad {
     TImageLoadResult result = TImageLoadResult::ok;
-    // The reader's text.  A header value that is not a number keeps the
-    // runtime's German message and adds which header line it is and what it
-    // should read: "'zwei' ist kein gültiger Integerwert (header line 3,
-    // "class=zwei", must be "class=" and a whole number)".
-    std::string error;
+    std::string error; // the reader's text, for example the German conversion message
+    // For a header value that is not a number: which header line it is and
+    // what it should read ("header line 3, \"class=zwei\", must be
+    // \"class=\" and a whole number"); empty otherwise.
+    std::string explanation;
+    // What a person is shown: the reader's text, with the explanation
+    // after it in brackets.
+    std::string text() const {
+        return explanation.empty() ? error : error + " (" + explanation + ")";
+    }
 };
 
 // A file name as the program holds it (UTF-8, as every text) as a path of

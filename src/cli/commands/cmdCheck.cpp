@@ -47,7 +47,7 @@ int runCheck(const TCheckOptions& o) {
         name = o.file;
         if (file.load.result != TImageLoadResult::ok) {
             fmt::print("Image:        {}\n", name);
-            fmt::print("Header:       cannot be read: {}\n", file.load.error);
+            fmt::print("Header:       cannot be read: {}\n", file.load.text());
             fmt::print("Result:       bad image\n");
             return 1;
         }

@@ -31,7 +31,7 @@ std::string imageLinePlace(const TImageFileCheck& file, int index) {
 }
 
 std::string imageFileFault(const TImageFileCheck& file) {
-    if (file.load.result != TImageLoadResult::ok) return file.load.error;
+    if (file.load.result != TImageLoadResult::ok) return file.load.text();
     const TImageCheckResult& c = file.check;
     if (!c.endLineOk)
         return c.lastLine < 1 ? "it has no data lines before its end line \":00000001FF\""

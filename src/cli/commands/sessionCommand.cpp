@@ -25,7 +25,7 @@ int checkSessionOptions(const TUpdateOptions& o, TCommandEnv& env, bool& intern)
         const TImageFileCheck image = checkImageFile(o.file);
         if (image.load.result != TImageLoadResult::ok) {
             env.err << "tarvek2-cli: the image file \"" << o.file
-                    << "\" cannot be used: " << image.load.error
+                    << "\" cannot be used: " << image.load.text()
                     << ". Nothing was written; check the file name, or run "
                        "\"tarvek2-cli check FILE\" for details.\n";
             return cExitFailure;
