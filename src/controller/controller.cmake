@@ -8,6 +8,7 @@ target_sources(tarvek2core PRIVATE
   controller/uTimeLeft.cpp
   controller/uRestartRule.cpp
   controller/uLoggerFacts.cpp
+  controller/uLoggerFate.cpp
 )
 if(WIN32)
   target_sources(tarvek2core PRIVATE controller/uInternMode_win32.cpp)

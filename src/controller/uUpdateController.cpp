@@ -2,6 +2,7 @@
 
 #include "controller/uRestartRule.h"
 #include "controller/uTimeLeft.h"
+#include "images/uImageCheck.h"
 #include "images/uImageFile.h"
 #include "serial/uRS232.h"
 #include "session/uExceptions1V0.h"
@@ -51,6 +52,7 @@ struct TUpdateController::TImpl {
     // Why the last start was refused; empty when it was not.
     std::string refusal;
     std::int64_t writeStart = -1; // the image was announced; -1 not yet
+    TLoggerFateTracker fate;      // what became of the logger in this run
 
     void render() { fe.render(state); }
     TReportLine stamped(const std::string& text) const { return {clock.localNow(), text}; }
@@ -85,7 +87,7 @@ struct TUpdateController::TImpl {
             std::vector<std::string> lines;
             const TImageLoad load = loadImageFile(fileName, header, lines);
             if (load.result != TImageLoadResult::ok) {
-                reportFileProblem(fileName, load.error);
+                reportFileProblem(fileName, load.text());
                 return false;
             }
             catalog.FileHeader = header;
@@ -99,6 +101,8 @@ struct TUpdateController::TImpl {
         runStart = clock.nowMs();
         state.logger = {};
         state.image = {};
+        fate.runStarted();
+        state.fate = fate.fate();
         return true;
     }
 
@@ -142,6 +146,7 @@ struct TUpdateController::TImpl {
         // before the new thread looks at it.
         bCancel = cancel;
         portProblem = {};
+        fate.sessionStarted();
         fe.sessionStarting();
 
         TSessionContext context;
@@ -233,6 +238,8 @@ struct TUpdateController::TImpl {
         o.selectedFW = catalog.iSelectedFW.load();
         o.image = chosenImage(o.selectedFW);
         o.logger = state.logger;
+        o.fate = fate.fate();
+        if (usedUp && final.kind == cNT_REPEAT_COMM) o.rendering.text = cNoAnswerText;
         o.elapsedMs = clock.nowMs() - runStart;
         o.endTime = clock.localNow();
         if (final.kind == cNT_ABORT && final.value == cEX_PORT_NOT_READY)
@@ -243,10 +250,21 @@ struct TUpdateController::TImpl {
         return o;
     }
 
+    // The chosen image as the session checked it before it announced it.
+    TCheckedImage announcedImage() const {
+        return checkImageRecords(catalog.getLastLine(), [this](int i, std::string& line) {
+            return catalog.getLine(i, line);
+        });
+    }
+
     void notify(const TNotification& n) {
         // A notification never arrives while idle; one that does is stale.
         if (!state.busy || restartPending) return;
         const bool final = isFinalNotification(n.kind);
+        // Facts, also while closing.
+        if (n.kind == cNT_UPDATE_IMAGE) fate.imageAnnounced(announcedImage());
+        fate.take(n);
+        state.fate = fate.fate();
         if (final) {
             // The thread's last word: what it found at its open is settled.
             if (thread) portProblem = thread->PortProblem();
@@ -407,7 +425,7 @@ bool TUpdateController::fileVersionChosen(const std::string& fileName) {
     TBl3FileHeader header{};
     const TImageLoad load = loadImageHeader(fileName, header);
     if (load.result != TImageLoadResult::ok) {
-        FImpl->reportFileProblem(fileName, load.error);
+        FImpl->reportFileProblem(fileName, load.text());
         return false;
     }
     FImpl->catalog.FileHeader = header;

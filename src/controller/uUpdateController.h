@@ -9,6 +9,7 @@
 
 #include "controller/uControllerPolicy.h"
 #include "controller/uLoggerFacts.h"
+#include "controller/uLoggerFate.h"
 #include "controller/uProgramOptions.h"
 #include "controller/uTimeLeft.h"
 #include "images/uFWCatalog.h"
@@ -31,6 +32,10 @@ inline constexpr const char* cAskSaveMeasurements =
     "Do you save your measurements ?\r\nDo you really continue without saving ?";
 inline constexpr const char* cAskCloseBusy =
     "The update is not finished!\r\nDo you really close the program ?";
+// The outcome of a run whose logger kept not answering and that has no
+// restart left (a front end that bounds the restarts).  The report keeps
+// the session's own line, "Repeat update because communication error!".
+inline constexpr const char* cNoAnswerText = "Aborted because the logger did not answer!";
 
 // What a front end shows; the controller hands it over whenever it changes.
 struct TControllerState {
@@ -52,6 +57,7 @@ struct TControllerState {
     std::int64_t estimatedAtMs = 0; // the controller clock's time of that estimate
     TLoggerIdentity logger;         // what the logger told of itself in this run
     TChosenImage image;             // the image being written, once announced
+    TLoggerFate fate;               // what became of the logger so far in this run
 
     // The time left at nowMs (the controller's clock): the estimate counts
     // down between progress steps, also through the waits after the last
@@ -63,8 +69,10 @@ struct TControllerState {
 
 // How one session run ended, once no restart follows.
 struct TSessionOutcome {
-    TNotification final;         // the final notification of the last session
-    TNotifyRendering rendering;  // and how it renders
+    TNotification final; // the final notification of the last session
+    // And how it renders; where no restart is left after the logger kept
+    // not answering, the text is cNoAnswerText.
+    TNotifyRendering rendering;
     int restarts = 0;            // sessions started again
     bool restartsUsedUp = false; // a restart was due but the policy allowed none
     // The start was refused (an image file that cannot be read): no session
@@ -74,6 +82,7 @@ struct TSessionOutcome {
     int selectedFW = -1;        // the catalog's selection at the end
     TChosenImage image;         // and its header
     TLoggerIdentity logger;     // what the logger told of itself
+    TLoggerFate fate;           // whether it was switched, the records it took, where it waits
     std::int64_t elapsedMs = 0; // from the first start to the end
     std::tm endTime{};          // the local time at the end, for its report line
     // Cause and remedy for an operator when the port did not open (reason

@@ -23,6 +23,15 @@ enum class TImageLoadResult {
 struct TImageLoad {
     TImageLoadResult result = TImageLoadResult::ok;
     std::string error; // the reader's text, for example the German conversion message
+    // For a header value that is not a number: which header line it is and
+    // what it should read ("header line 3, \"class=zwei\", must be
+    // \"class=\" and a whole number"); empty otherwise.
+    std::string explanation;
+    // What a person is shown: the reader's text, with the explanation
+    // after it in brackets.
+    std::string text() const {
+        return explanation.empty() ? error : error + " (" + explanation + ")";
+    }
 };
 
 // A file name as the program holds it (UTF-8, as every text) as a path of
@@ -36,6 +45,9 @@ TImageLoad loadImageHeader(const std::string& path, TBl3FileHeader& Header);
 
 // Both passes: the header into Header, then every line without "=" into
 // Lines, in file order (empty lines stay).  Lines is emptied first and filled
-// only when the header reads.
+// only when the header reads.  FileLineNumbers, when given, gets the number
+// of each of these lines in the file, counted from 1 as an editor counts
+// them (the header lines and any other line with "=" are not in Lines).
 TImageLoad loadImageFile(const std::string& path, TBl3FileHeader& Header,
-                         std::vector<std::string>& Lines);
+                         std::vector<std::string>& Lines,
+                         std::vector<int>* FileLineNumbers = nullptr);

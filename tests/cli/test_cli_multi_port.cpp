@@ -160,6 +160,11 @@ TEST_F(CliMultiPort, FourLoggersEachGetTheirOwnSessionSummaryAndLogFile) {
         logLines.erase(logLines.begin());
         const auto result = nlohmann::json::parse(logLines.back());
         logLines.pop_back();
+        // The notes too, the last one what became of the logger.
+        ASSERT_FALSE(logLines.empty());
+        EXPECT_EQ(logLines.back().rfind("tarvek2-cli: the logger ", 0), 0u) << logLines.back();
+        std::erase_if(logLines,
+                      [](const std::string& l) { return l.rfind("tarvek2-cli: ", 0) == 0; });
         EXPECT_EQ(logLines, perPort[ports[i]]);
         EXPECT_EQ(result.at("port"), ports[i]);
         EXPECT_EQ(result.at("exit"), std::stoi(exits[i]));

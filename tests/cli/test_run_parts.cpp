@@ -35,6 +35,7 @@ TEST(SummaryTable, OneRowPerPortInOrderWithFieldsApart) {
     done.outcome.logger.updateClass = 0x6621;
     done.outcome.logger.platform = 21;
     done.outcome.logger.print = 38;
+    done.outcome.logger.printTold = true;
     done.outcome.image = {1, TFWCatalog().getFWHeader(1)};
     const TPortResult missing = result("ttyUSB9", cEX_PORT_NOT_READY, 40,
                                        "Aborted because serial port \"ttyUSB9\" is not ready!");
@@ -63,6 +64,33 @@ TEST(SummaryTable, OneRowPerPortInOrderWithFieldsApart) {
     EXPECT_EQ(lines[1].find("Update Tarvek2"), at);
     EXPECT_EQ(lines[2].find("Aborted"), at);
     EXPECT_EQ(fieldsOf(summaryRow(done)), a);
+}
+
+// A code without a name shows as its number, not as "?" or as a dash that
+// reads like "not told": a logger with a print the updater does not know
+// (the session reports it as 65535), a class no table names, and an image
+// file made for an unknown print.
+TEST(SummaryTable, UnknownCodesShowAsNumbers) {
+    TPortResult r = result("ttyUSB0", cEX_UPID_MISMATCH, 1'000, "There is no update available");
+    TLoggerIdentity& logger = r.outcome.logger;
+    logger.firstClass = 0x1234;
+    logger.platform = 21;
+    logger.print = 0xFFFF;
+    logger.printTold = true;
+    TBl3FileHeader image = TFWCatalog().getFWHeader(1);
+    image.vorn_print = 99;
+    r.outcome.image = {0, image};
+    const auto f = summaryFields(r);
+    EXPECT_EQ(f[2], "class 4660");
+    EXPECT_EQ(f[4], "65535");
+    EXPECT_EQ(f[5], "Tarvekx V2.08, print 99, BL3.0");
+    EXPECT_EQ(loggerName(logger), "class 4660 print 65535");
+    logger.firstClass = 0x6621;
+    EXPECT_EQ(loggerName(logger), "Tarvekx print 65535");
+    // Not told yet: nothing to name.
+    logger.printTold = false;
+    EXPECT_EQ(loggerName(logger), "");
+    EXPECT_EQ(summaryFields(r)[4], "-");
 }
 
 TEST(PrefixStream, EveryLineGetsItsPortWholeAndFlushed) {

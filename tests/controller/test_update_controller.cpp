@@ -362,6 +362,7 @@ TEST_F(ControllerSessions, FullUpdateEndsIdleWithTheOutcome) {
     expected.print = told.print;
     expected.info = told.info;
     expected.updateInfo = told.updateInfo;
+    expected.printTold = true;
     EXPECT_EQ(o.logger, expected);
     EXPECT_EQ(s.logger, expected);
     EXPECT_EQ(loggerName(o.logger), "Tarvek2 A10e WLAN UART");

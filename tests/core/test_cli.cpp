@@ -113,15 +113,15 @@ TEST(Cli, CheckFailsBrokenCopiesNamingTheLine) {
              auto& line = l[cHeaderLines + 10];
              line[line.find_first_of("ABCDEF", 1)] += 'a' - 'A';
          },
-         "First bad line: 10:"},
+         "First bad line: line 19 of the file, record index 10:"},
         {"wrong checksum",
          [](auto& l) {
              auto& line = l[cHeaderLines + 200];
              line.back() = line.back() == '0' ? '1' : '0';
          },
-         "First bad line: 200:"},
+         "First bad line: line 209 of the file, record index 200:"},
         {"blank line before the end line", [](auto& l) { l.insert(l.end() - 1, ""); },
-         "First bad line: 2364:"},
+         "First bad line: line 2373 of the file, record index 2364:"},
         {"missing end line", [](auto& l) { l.pop_back(); }, "index 2363 is not"},
     };
     const TTempFolder dir("tarvek2-core-cli");
@@ -139,5 +139,44 @@ TEST(Cli, CheckFailsBrokenCopiesNamingTheLine) {
         EXPECT_EQ(run.status, 1) << run.out;
         EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
         EXPECT_NE(run.out.find("bad image"), std::string::npos) << run.out;
+    }
+}
+
+// A small image whose lines are not where their indexes say: the header,
+// and a line with "=" among the records, drop out of the image's lines, so
+// check names both the line an editor shows and the index the update's
+// report uses; a header number that does not read is explained in English
+// after the runtime's own text.
+TEST(Cli, CheckNamesTheFileLineAndTheRecordIndex) {
+    const std::string header = "bootloader=3\nbootloader version=0\nclass=26145\nversionH=2\n"
+                               "versionL=8\nplatform=21\nprint=38\ndate=x\n";
+    const std::string good = ":00000001FF";
+    const TTempFolder dir("tarvek2-core-cli-lines");
+    struct Case {
+        const char* what;
+        std::string text;
+        std::string expected;
+    };
+    const std::vector<Case> cases = {
+        {"first record", header + "zz\n" + good + "\n",
+         "First bad line: line 9 of the file, record index 0: does not start with ':'"},
+        {"after a line with =", header + ":0000000000\nnote=x\n:00000000\n" + good + "\n",
+         "First bad line: line 11 of the file, record index 1: shorter than 11 characters"},
+        {"end line", header + ":0000000000\n:0000000000\n",
+         "missing: index 1 is not \":00000001FF\" (file line 10)"},
+        {"header number", "bootloader=3\nbootloader version=0\nclass = 26145\n",
+         "cannot be read: '' ist kein g\xC3\xBCltiger Integerwert (header line 3, \"class = "
+         "26145\", must be \"class=\" and a whole number)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path path = dir / "small.txt";
+        {
+            std::ofstream out(path, std::ios::binary);
+            out << c.text;
+        }
+        const TRun run = runCli("check '" + path.string() + "'");
+        EXPECT_EQ(run.status, 1) << run.out;
+        EXPECT_NE(run.out.find(c.expected), std::string::npos) << run.out;
     }
 }

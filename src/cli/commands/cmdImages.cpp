@@ -53,7 +53,7 @@ int runImages(const TImagesOptions& o) {
         const auto load = loadImageHeader(o.file, catalog.FileHeader);
         if (load.result != TImageLoadResult::ok) {
             fmt::print(stderr, "tarvek2-cli: the image file \"{}\" cannot be read: {}\n", o.file,
-                       load.error);
+                       load.text());
             return 1;
         }
         catalog.iSelectedFW = 0;

@@ -45,7 +45,9 @@ TCommandRun addInfoCommand(CLI::App& app) {
     auto opts = std::make_shared<TUpdateOptions>();
     opts->infoOnly = true;
     auto* sub = app.add_subcommand(
-        "info", "Identify the loggers and choose their images; write nothing (read info only)");
+        "info", "Identify the loggers and choose their images; write nothing (read info only). "
+                "Each logger is left waiting in its bootloader: an update, or a power cycle, "
+                "brings it back");
     addSessionOptions(*sub, *opts);
     sub->footer(sessionHelpFooter(true));
     return [opts] { return runFromMain(*opts); };

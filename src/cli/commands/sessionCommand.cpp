@@ -1,5 +1,6 @@
 #include "cli/commands/sessionCommand.h"
 
+#include "cli/commands/imageFileCheck.h"
 #include "cli/commands/internMode.h"
 #include "cli/exitCodes.h"
 #include "cli/output/jsonOutput.h"
@@ -19,17 +20,23 @@ int checkSessionOptions(const TUpdateOptions& o, TCommandEnv& env, bool& intern)
         return cExitUsage;
     }
     if (!o.file.empty()) {
-        // An image whose header cannot be read is refused before any port is
-        // touched: nothing is written and the loggers are left as they are.
-        TBl3FileHeader header{};
-        std::vector<std::string> lines;
-        const TImageLoad load = loadImageFile(o.file, header, lines);
-        if (load.result != TImageLoadResult::ok) {
+        // The image is checked as the session checks it before writing, but
+        // before any port is touched: a bad image must not leave a logger
+        // switched into its bootloader with nothing to write.
+        const TImageFileCheck image = checkImageFile(o.file);
+        if (image.load.result != TImageLoadResult::ok) {
             env.err << "tarvek2-cli: the image file \"" << o.file
-                    << "\" cannot be used: " << load.error
+                    << "\" cannot be used: " << image.load.text()
                     << ". Nothing was written; check the file name, or run "
                        "\"tarvek2-cli check FILE\" for details.\n";
             return cExitFailure;
+        }
+        if (!o.infoOnly && !image.good()) {
+            env.err << "tarvek2-cli: the image file \"" << o.file
+                    << "\" cannot be written: " << imageFileFault(image)
+                    << ". No port was opened and no logger was touched; run \"tarvek2-cli "
+                       "check FILE\" for details.\n";
+            return image.exitStatus();
         }
     }
     if (!o.logDir.empty()) {

@@ -14,6 +14,34 @@ namespace {
 
 using TJson = nlohmann::ordered_json;
 
+const char* bootloaderWord(TBootloaderEntry entry) {
+    switch (entry) {
+    case TBootloaderEntry::notSwitched:
+        return "not_switched";
+    case TBootloaderEntry::maybeSwitched:
+        return "maybe_switched";
+    case TBootloaderEntry::didNotEnter:
+        return "did_not_enter";
+    case TBootloaderEntry::switched:
+        return "switched";
+    case TBootloaderEntry::alreadyIn:
+        return "already_in";
+    }
+    return "not_switched";
+}
+
+const char* placeWord(TLoggerPlace place) {
+    switch (place) {
+    case TLoggerPlace::application:
+        return "application";
+    case TLoggerPlace::bootloader:
+        return "bootloader";
+    case TLoggerPlace::unknown:
+        return "unknown";
+    }
+    return "unknown";
+}
+
 } // namespace
 
 const char* notifyKindName(std::uint32_t kind) {
@@ -103,6 +131,12 @@ std::string resultJson(const TPortResult& result) {
     j["text"] = o.rendering.text;
     j["slot"] = o.selectedFW;
     if (!o.hint.empty()) j["hint"] = o.hint;
+    // What became of the logger.
+    j["bootloader"] = bootloaderWord(o.fate.bootloader);
+    j["records_written"] = o.fate.recordsWritten;
+    j["records_exact"] = o.fate.recordsExact;
+    j["records_total"] = o.fate.recordsTotal;
+    j["logger_at_end"] = placeWord(o.fate.place);
     return j.dump(-1, ' ', false, TJson::error_handler_t::replace);
 }
 

@@ -22,7 +22,11 @@ class TJsonOutput final : public IPortOutput {
     std::string FPort;
 };
 
-// The result object of --json (one line, no line break).
+// The result object of --json (one line, no line break).  What became of the
+// logger: "bootloader" ("not_switched", "maybe_switched", "did_not_enter",
+// "switched", "already_in"), "records_written" (at least that many unless
+// "records_exact"), "records_total" (0 before an image was chosen) and
+// "logger_at_end" ("bootloader", "application", "unknown").
 std::string resultJson(const TPortResult& result);
 
 // The result object of a run that found no port to run on (--all, and

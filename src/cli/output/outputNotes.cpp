@@ -3,6 +3,74 @@
 
 #include "session/uExceptions1V0.h"
 
+#include <string>
+
+namespace {
+
+std::string entryText(TBootloaderEntry entry) {
+    switch (entry) {
+    case TBootloaderEntry::notSwitched:
+        return "the logger was not switched into its bootloader";
+    case TBootloaderEntry::maybeSwitched:
+        return "the logger may have been switched into its bootloader (it did not answer after "
+               "the switch)";
+    case TBootloaderEntry::didNotEnter:
+        return "the logger was told to switch into its bootloader but stayed in its application";
+    case TBootloaderEntry::switched:
+        return "the logger was switched into its bootloader";
+    case TBootloaderEntry::alreadyIn:
+        return "the logger was already in its bootloader when the run began";
+    }
+    return {};
+}
+
+std::string recordsText(const TLoggerFate& f) {
+    if (!f.writingBegun) return "no record was written";
+    const std::string total = std::to_string(f.recordsTotal);
+    if (f.recordsExact)
+        return f.recordsWritten == f.recordsTotal
+                   ? "all " + total + " records were written"
+                   : std::to_string(f.recordsWritten) + " of " + total + " records were written";
+    if (f.recordsWritten == 0)
+        return "the writing had begun, but no record of " + total + " was confirmed yet";
+    return "at least " + std::to_string(f.recordsWritten) + " of " + total +
+           " records were written";
+}
+
+std::string placeText(const TLoggerFate& f, const TNotification& final) {
+    if (f.restartUnconfirmed)
+        return " The run ended after the last record, before the restarted logger answered: run "
+               "an update again to be sure that it runs the new firmware.";
+    switch (f.place) {
+    case TLoggerPlace::bootloader:
+        if (!f.writingBegun)
+            return " It waits in its bootloader: to bring it back, run an update, or "
+                   "power-cycle it.";
+        if (!f.allRecordsWritten())
+            return " It waits in its bootloader with its firmware only partly written: run an "
+                   "update to bring it back.";
+        return " It waits in its bootloader: run an update to bring it back.";
+    case TLoggerPlace::application:
+        if (final.kind == cNT_DONE) return " It runs the new firmware.";
+        return f.writingBegun ? std::string() : " Its application still runs.";
+    case TLoggerPlace::unknown:
+        if (f.bootloader == TBootloaderEntry::maybeSwitched)
+            return f.writingBegun ? " If it waits in its bootloader, run an update to bring it "
+                                    "back."
+                                  : " If it waits in its bootloader, run an update, or "
+                                    "power-cycle it, to bring it back.";
+        return {};
+    }
+    return {};
+}
+
+} // namespace
+
+std::string loggerFateNote(const TSessionOutcome& o) {
+    std::string text = entryText(o.fate.bootloader) + ", and " + recordsText(o.fate) + ".";
+    return text + placeText(o.fate, o.final);
+}
+
 void printCancelNote(std::ostream& err, bool severalPorts) {
     err << (severalPorts
                 ? "tarvek2-cli: cancelling: every session stops before its next exchange with "
@@ -26,9 +94,5 @@ void printOutcomeNotes(std::ostream& err, const TPortResult& result) {
                        "the cable, then start the update again.")
             << '\n';
     }
-    if (o.final.kind == cNT_ABORT &&
-        (o.final.value == cEX_CANCELLED || o.final.value == cEX_PORT_IO))
-        err << "tarvek2-cli: if records had been written, the logger now waits in its "
-               "bootloader: start the update again to complete it.\n";
-    err << std::flush;
+    err << "tarvek2-cli: " << loggerFateNote(o) << '\n' << std::flush;
 }

@@ -25,10 +25,10 @@ std::vector<std::string> summaryFields(const TPortResult& r) {
     const std::uint16_t loggerClass = logger.loggerClass();
     return {r.port,
             std::to_string(r.exitCode),
-            loggerClass == 0xFFFF ? std::string("-") : getClassName(loggerClass, logger.print),
-            codeName(logger.platform, getPlatformName),
-            codeName(logger.print, getPrintName),
-            r.outcome.image.chosen() ? imageName(r.outcome.image.header) : std::string("-"),
+            loggerClass == 0xFFFF ? std::string("-") : classText(loggerClass, logger.print),
+            codeName(logger.platform, platformText),
+            logger.printTold ? printText(logger.print) : std::string("-"),
+            r.outcome.image.chosen() ? imageText(r.outcome.image.header) : std::string("-"),
             seconds,
             r.outcome.rendering.text};
 }

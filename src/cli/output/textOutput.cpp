@@ -48,7 +48,7 @@ void TTextOutput::finished(const TPortResult& result) {
     FBar.reset();
     const TSessionOutcome& o = result.outcome;
     if (o.final.kind == cNT_ABORT && o.final.value == cEX_INFO_ONLY && o.image.chosen())
-        FOut << "Image for this logger: " << imageName(o.image.header)
+        FOut << "Image for this logger: " << imageText(o.image.header)
              << (o.selectedFW == 0 ? " (the image file)"
                                    : " (built-in image " + std::to_string(o.selectedFW) + ")")
              << '\n'
