@@ -11,13 +11,15 @@ TImageLoad openImage(const std::string& path, std::ifstream& in) {
     std::error_code ec;
     const auto status = std::filesystem::status(file, ec);
     if (ec || !std::filesystem::is_regular_file(status))
-        return {TImageLoadResult::cannotOpen, "cannot open \"" + path + "\""};
+        return {TImageLoadResult::cannotOpen, "cannot open \"" + path + "\"", {}};
     const auto size = std::filesystem::file_size(file, ec);
     if (!ec && size > cMaxImageFileSize)
-        return {TImageLoadResult::tooLarge, "\"" + path + "\" is too large for an image file (" +
-                                                std::to_string(size) + " bytes)"};
+        return {TImageLoadResult::tooLarge,
+                "\"" + path + "\" is too large for an image file (" + std::to_string(size) +
+                    " bytes)",
+                {}};
     in.open(file, std::ios::binary);
-    if (!in) return {TImageLoadResult::cannotOpen, "cannot open \"" + path + "\""};
+    if (!in) return {TImageLoadResult::cannotOpen, "cannot open \"" + path + "\"", {}};
     return {};
 }
 

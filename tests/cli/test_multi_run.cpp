@@ -131,7 +131,7 @@ TEST_F(MultiRun, EveryLineCarriesItsPortAndTheSummaryComesLast) {
     const std::string kNew = " records were written. It runs the new firmware.\n";
     const auto notes = linesOf(err.str());
     ASSERT_EQ(notes.size(), 2u) << err.str();
-    for (const std::string note :
+    for (const std::string& note :
          {"COM1\ttarvek2-cli: the logger was switched into its bootloader, and all 2365" + kNew,
           "COM2\ttarvek2-cli: the logger was already in its bootloader when the run began, and "
           "all 2364" +
