@@ -1,0 +1,87 @@
+// The requests to stop from outside: the sessions' cancel flags that a
+// signal handler reaches, and what a first and a second signal do.
+#include "cli/run/cancelFlags.h"
+#include "cli/run/cancelSignal.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+#include <vector>
+
+namespace {
+
+TEST(CancelFlags, ARaiseReachesEveryTakenFlagAndAFlagTakenAgainStartsClear) {
+    auto first = std::make_unique<TCancelFlag>();
+    TCancelFlag second;
+    EXPECT_FALSE(first->flag());
+    raiseEveryCancelFlag();
+    EXPECT_TRUE(first->flag());
+    EXPECT_TRUE(second.flag());
+    first.reset();
+    TCancelFlag third; // takes the flag given back, cleared
+    EXPECT_FALSE(third.flag());
+
+    // Ports that start and end while raises come: every flag taken is
+    // reached, and a flag is never freed under a raise (ThreadSanitizer and
+    // AddressSanitizer would tell).
+    std::atomic<bool> done{false};
+    std::thread raiser([&] {
+        while (!done)
+            raiseEveryCancelFlag();
+    });
+    std::vector<std::thread> ports;
+    for (int t = 0; t < 4; ++t)
+        ports.emplace_back([] {
+            for (int i = 0; i < 500; ++i) {
+                TCancelFlag mine;
+                while (!mine.flag())
+                    std::this_thread::yield();
+            }
+        });
+    for (auto& p : ports)
+        p.join();
+    done = true;
+    raiser.join();
+}
+
+struct SignalsCase {
+    const char* name;
+    std::vector<int> signals; // raised one after the other
+    int exit;                 // 20: the cancel reached the flags and the program goes on
+};
+
+class CancelSignals : public ::testing::TestWithParam<SignalsCase> {};
+
+// Each case runs in a child process of its own: the handler is the
+// process's.
+TEST_P(CancelSignals, FirstCancelsSecondEndsAtOnceARepeatedHangupDoesNot) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const auto& c = GetParam();
+    EXPECT_EXIT(
+        {
+            static std::atomic<bool> interrupted{false};
+            installCancelHandler(interrupted);
+            TCancelFlag session;
+            for (const int sig : c.signals)
+                std::raise(sig);
+            std::_Exit(interrupted && session.flag() ? 20 : 1);
+        },
+        ::testing::ExitedWithCode(c.exit), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, CancelSignals,
+    ::testing::Values(SignalsCase{"CtrlC", {SIGINT}, 20}, SignalsCase{"Term", {SIGTERM}, 20},
+                      SignalsCase{"Hangup", {SIGHUP}, 20},
+                      SignalsCase{"CtrlCTwice", {SIGINT, SIGINT}, 130},
+                      SignalsCase{"TermAfterCtrlC", {SIGINT, SIGTERM}, 143},
+                      SignalsCase{"TermAfterHangup", {SIGHUP, SIGTERM}, 143},
+                      // A closed terminal may be told by the system and by the shell.
+                      SignalsCase{"HangupTwice", {SIGHUP, SIGHUP}, 20},
+                      SignalsCase{"HangupAfterTerm", {SIGTERM, SIGHUP}, 20}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+} // namespace
