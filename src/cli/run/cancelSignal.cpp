@@ -4,6 +4,7 @@
 #include "cli/run/cancelFlags.h"
 
 #ifdef _WIN32
+#include "cli/run/endSessionWindow_win32.h"
 #include "platform/uWindows.h"
 #else
 #include <cerrno>
@@ -28,13 +29,18 @@ void cancelEverything() {
 
 #ifdef _WIN32
 
+// The console window closed, or the user's session ends: a cancel, once.
+void systemEnds() {
+    int none = 0;
+    if (gRequests.compare_exchange_strong(none, 1)) cancelEverything();
+}
+
 BOOL WINAPI onConsoleControl(DWORD type) {
     const bool systemEnd =
         type == CTRL_CLOSE_EVENT || type == CTRL_LOGOFF_EVENT || type == CTRL_SHUTDOWN_EVENT;
     if (!systemEnd && type != CTRL_C_EVENT && type != CTRL_BREAK_EVENT) return FALSE;
     if (systemEnd) {
-        int none = 0;
-        if (gRequests.compare_exchange_strong(none, 1)) cancelEverything();
+        systemEnds();
         // Windows ends the program when this returns (or when its time is
         // up): hold it while the sessions stop and the run writes what it
         // has to write; the program's own end, with its exit status, comes
@@ -73,6 +79,9 @@ void installCancelHandler(std::atomic<bool>& interrupted) {
     gInterrupted.store(&interrupted);
 #ifdef _WIN32
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
+    // Log-off and shutdown come to a program with windows as window
+    // messages only.
+    watchEndOfUserSession(systemEnds, cSystemEndWaitMs);
 #else
     struct sigaction sa {};
     sa.sa_handler = onSignal;
