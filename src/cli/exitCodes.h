@@ -7,8 +7,9 @@
 //   10, 11, 20, 40-47   the session's abort reason
 //   30   restarts after communication errors used up
 //   44   restarts after programming (echo) errors used up
-//   130  a second Ctrl-C: stopped at once (after a SIGTERM first or second:
-//        128 + the second signal's number, such as 143 for SIGTERM)
+//   130  a second Ctrl-C (Windows): stopped at once; on Linux the program
+//        ends by the second signal itself, which a shell shows as 128 + its
+//        number (130 for Ctrl-C, 143 for SIGTERM)
 #pragma once
 
 #include "session/uNotify.h"

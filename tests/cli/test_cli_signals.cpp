@@ -134,7 +134,8 @@ INSTANTIATE_TEST_SUITE_P(Signals, CliStop,
                          [](const auto& info) { return std::string(info.param.name); });
 
 // Ctrl-C, then SIGTERM while the cancel goes on: the program ends at once
-// with 143, without waiting for the record on the line.
+// by the second signal (143 as a shell shows it), without waiting for the
+// record on the line.
 TEST_F(CliStop, ASecondRequestEndsTheProgramAtOnce) {
     TSimConfig slow;
     slow.baud = 9600; // an exchange takes 290 ms: the cancel is still under way
@@ -142,11 +143,13 @@ TEST_F(CliStop, ASecondRequestEndsTheProgramAtOnce) {
     startSims(1, slow);
     TCliChild run(TARVEK2_CLI, updateArgs());
     waitUntilWriting(run);
-    // Both are pending together at the latest when the program next runs;
-    // SIGINT, the lower number, is handled first.
     run.signal(SIGINT);
     run.signal(SIGTERM);
-    ASSERT_EQ(run.wait(30s), 143) << run.out() << run.err();
+    // Whichever of the two is handled second ends it (the kernel takes the
+    // lower number first; a sanitizer's runtime may not).
+    const int status = run.wait(30s);
+    ASSERT_TRUE(status == 128 + SIGTERM || status == 128 + SIGINT) << status << '\n'
+                                                                   << run.out() << run.err();
     EXPECT_EQ(run.out().find("Process cancelled!"), std::string::npos) << run.out();
 }
 

@@ -61,10 +61,17 @@ void onSignal(int sig) {
         int none = 0;
         if (gRequests.compare_exchange_strong(none, 1)) cancelEverything();
     } else if (gRequests.fetch_add(1) > 0) {
-        // Only async-signal-safe calls here: end the bar's line, then leave.
+        // Only async-signal-safe calls here: end the bar's line, then end by
+        // the signal itself, as a shell expects of a program that it
+        // stopped (it shows 128 + the signal's number).  The signal, blocked
+        // while its handler runs, comes as soon as this returns.
         const char nl = '\n';
         [[maybe_unused]] const auto n = ::write(STDERR_FILENO, &nl, 1);
-        ::_exit(128 + sig);
+        struct sigaction byDefault {};
+        byDefault.sa_handler = SIG_DFL;
+        sigemptyset(&byDefault.sa_mask);
+        ::sigaction(sig, &byDefault, nullptr);
+        ::kill(::getpid(), sig);
     } else {
         cancelEverything();
     }

@@ -7,8 +7,8 @@
 // the run loop's flag, so that it tells the operator, cancels the restarts
 // that wait and writes the summary and the log files' result lines.
 //
-// A second request ends the program at once: with 128 + the signal's number
-// (130 after Ctrl-C, 143 after SIGTERM), on Windows with 130.  A hangup or a
+// A second request ends the program at once, by that signal (a shell shows
+// 128 + its number: 130 for Ctrl-C, 143 for SIGTERM); on Windows with 130.  A hangup or a
 // closing window is not such a request but news that the terminal went away;
 // it may come more than once (from the system and from the shell), and a
 // repeated one leaves the cancel to finish.
