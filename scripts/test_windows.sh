@@ -259,6 +259,38 @@ for setting in none 1234 7361; do
     fail "intern=$setting: update --no-check-info gave exit $rc, not 2"
   fi
 done
+
+step "the Windows session ends during an update: a cancel, with the log file's result line"
+# A log-off or shutdown reaches tarvek2-cli through its hidden window's
+# WM_ENDSESSION (a program that loads user32 no longer hears of it through the
+# console's control handler); "wineboot --end-session" sends it, to the
+# windows of a display.
+start_sim paced --baud 38400
+wine_map_com 7 "$SIM_PTY"
+start_xvfb
+mkdir -p "$WORK/end-logs"
+rc=0
+wrun "$WORK/end-session.out" 120 "$CLI" update --port COM7 --log-dir end-logs &
+END_PID=$!
+for _ in $(seq 1 600); do
+  grep -q 'Progress [1-9]' "$WORK/end-session.out" 2>/dev/null && break
+  sleep 0.1
+done
+wineboot --end-session >/dev/null 2>&1 || true
+wait "$END_PID" || rc=$?
+RESULT=$(tail -n1 "$WORK"/end-logs/*.log 2>/dev/null | tr -d '\r')
+if [ "$rc" -eq 20 ] && tr -d '\r' <"$WORK/end-session.out" | grep -q 'Process cancelled!$' &&
+  grep -q '"result":"cancelled"' <<<"$RESULT"; then
+  pass "end of the Windows session: exit 20, \"Process cancelled!\", the log file ends with its result"
+else
+  fail "end of the Windows session (exit $rc)"
+  tr -d '\r' <"$WORK/end-session.out" | tail -5
+  echo "log file's last line: $RESULT"
+fi
+kill "$XVFB_PID" 2>/dev/null || true
+wait "$XVFB_PID" 2>/dev/null || true
+XVFB_PID=""
+unset DISPLAY
 cd "$ROOT"
 
 wineserver -k >/dev/null 2>&1 || true

@@ -35,7 +35,9 @@ inline constexpr TExitCodeMeaning cExitCodes[] = {
     {cEX_UPDATE_FAILED, "after its restart the logger does not report the image's class"},
     {cEX_INVALID_ANSWER, "the logger gave no valid answer to an identity query"},
     {cEX_UPID_MISMATCH, "no image fits the logger (another update ID)"},
-    {cExitInterrupted, "a second Ctrl-C: stopped at once"},
+    {cExitInterrupted,
+     "a second Ctrl-C on Windows: stopped at once (elsewhere a second signal ends the "
+     "program by that signal: 130 after Ctrl-C, 143 after SIGTERM)"},
 };
 
 // The exit status for the final notification of the last session.  A

@@ -17,8 +17,9 @@ class TCliChild {
               const std::string& settings = {});
     ~TCliChild(); // kills a child that is still running
 
-    // Waits for the end; the exit status, or -1 (the child was killed) when it
-    // did not end in time or died of a signal.
+    // Waits for the end; the exit status as a shell shows it (128 + the
+    // signal's number for a child that died of a signal), or -1 (the child
+    // was killed) when it did not end in time.
     int wait(std::chrono::milliseconds limit);
     void signal(int sig) const;
     pid_t pid() const { return FPid; }

@@ -3,6 +3,7 @@
 // --all, and "station" starting each port that appears once while it stays.
 #include "cli/commands/sessionCommand.h"
 #include "cli/commands/stationCommand.h"
+#include "cli/run/cancelFlags.h"
 #include "fake_port_events.h"
 #include "images/uFWVersions.h"
 #include "logger_bench.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -345,6 +347,71 @@ TEST_F(MultiRun, StationCtrlCCancelsTheRunningSessions) {
     ASSERT_EQ(lines.size(), 1u) << out.str();
     EXPECT_EQ(fieldsOf(lines[0])[7], "Process cancelled!");
     EXPECT_FALSE(bench.loggers["COM1"]->open);
+}
+
+} // namespace
+
+namespace {
+
+// What a signal handler does to a run: it raises the sessions' cancel flags
+// directly, and the run loop's own flag (set here never) is not what stops
+// them.  Raised while COM1 writes its 20th record and COM2 its 5th, neither
+// writes another one.
+TEST_F(MultiRun, RaisedCancelFlagsStopEverySessionBeforeItsNextRecord) {
+    o.ports = {"COM1", "COM2"};
+    std::atomic<int> com1{0}, com2{0};
+    std::atomic<bool> raised{false};
+    // Each port is held in the middle of its record until the other one is
+    // where it should be.
+    auto waitFor = [](const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (!done() && std::chrono::steady_clock::now() < until)
+            std::this_thread::yield();
+    };
+    bench.add("COM1").fault = [&](TExchange& ex) {
+        if (ex.kind != TExchange::dataRecord || ++com1 != 20) return;
+        waitFor([&] { return com2 == 5; });
+        raiseEveryCancelFlag();
+        raised = true;
+    };
+    bench.add("COM2").fault = [&](TExchange& ex) {
+        if (ex.kind != TExchange::dataRecord || ++com2 != 5) return;
+        waitFor([&] { return raised.load(); });
+    };
+    EXPECT_EQ(run(), cEX_CANCELLED) << out.str() << err.str();
+    EXPECT_EQ(com1, 20);
+    EXPECT_EQ(com2, 5);
+    const auto lines = linesOf(out.str());
+    ASSERT_GE(lines.size(), 2u);
+    for (std::size_t i = 0; i < 2; ++i) {
+        const auto f = fieldsOf(lines[lines.size() - 2 + i]);
+        ASSERT_EQ(f.size(), 8u) << lines[lines.size() - 2 + i];
+        EXPECT_EQ(f[1], "20");
+        EXPECT_EQ(f[7], "Process cancelled!");
+    }
+    EXPECT_FALSE(cancel);
+}
+
+// Without hot-plug events "station" says once that it reads the port list
+// itself, and how often; with them it says nothing of it.
+TEST_F(MultiRun, StationSaysOnceWhenItRescansForLackOfHotPlugEvents) {
+    for (const bool events : {false, true}) {
+        SCOPED_TRACE(events);
+        err.str("");
+        cancel = true; // ends the wait at the first step
+        auto e = env();
+        e.seams.portEvents = [events] {
+            return std::make_unique<TFakePortEvents>(
+                TFakePortEvents::TSetup{.available = events, .look = {}});
+        };
+        EXPECT_EQ(runStationCommand(o, e), 0);
+        const std::regex note(
+            R"(tarvek2-cli: no hot-plug events come( \([^)]+\))?, so the USB serial ports are read again every 1 s\.)");
+        int notes = 0;
+        for (const auto& line : linesOf(err.str()))
+            notes += std::regex_match(line, note) ? 1 : 0;
+        EXPECT_EQ(notes, events ? 0 : 1) << err.str();
+    }
 }
 
 } // namespace

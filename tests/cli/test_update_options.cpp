@@ -226,3 +226,62 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
+
+namespace {
+
+// --log-dir and --max-restarts are declared once and checked alike for the
+// commands that run sessions, "station" as "update".
+struct RunOptionsCase {
+    const char* name;
+    std::vector<std::string> args;
+    bool parses;
+    std::string logDir;
+    int maxRestarts = 3;
+};
+
+class RunOptions : public ::testing::TestWithParam<std::tuple<const char*, RunOptionsCase>> {};
+
+TEST_P(RunOptions, SameChecksForUpdateAndStation) {
+    const auto& [command, c] = GetParam();
+    const bool station = std::string(command) == "station";
+    CLI::App app;
+    TUpdateOptions o;
+    auto* sub = app.add_subcommand(command);
+    if (station)
+        addRunOptions(*sub, o);
+    else
+        addSessionOptions(*sub, o);
+    std::vector<std::string> args = c.args;
+    if (!station) args.insert(args.begin(), {"--port", "ttyUSB0"});
+    args.insert(args.begin(), command);
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
+    bool parsed = false;
+    try {
+        app.parse(reversed);
+        parsed = true;
+    } catch (const CLI::ParseError&) {
+    }
+    ASSERT_EQ(parsed, c.parses);
+    if (!c.parses) return;
+    EXPECT_EQ(o.logDir, c.logDir);
+    EXPECT_EQ(o.maxRestarts, c.maxRestarts);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, RunOptions,
+    ::testing::Combine(
+        ::testing::Values("update", "station"),
+        ::testing::Values(
+            RunOptionsCase{"None", {}, true, ""},
+            RunOptionsCase{"Both", {"--log-dir", "logs", "--max-restarts", "0"}, true, "logs", 0},
+            RunOptionsCase{"Most", {"--max-restarts", "1000"}, true, "", 1000},
+            RunOptionsCase{"EmptyLogDir", {"--log-dir", ""}, false, ""},
+            RunOptionsCase{"LogDirWithoutValue", {"--log-dir"}, false, ""},
+            RunOptionsCase{"TooMany", {"--max-restarts", "1001"}, false, ""},
+            RunOptionsCase{"Negative", {"--max-restarts", "-1"}, false, ""},
+            RunOptionsCase{"NotANumber", {"--max-restarts", "x"}, false, ""})),
+    [](const auto& info) {
+        return std::string(std::get<0>(info.param)) + std::get<1>(info.param).name;
+    });
+
+} // namespace

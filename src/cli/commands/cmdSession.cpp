@@ -21,14 +21,16 @@
 
 namespace {
 
-int runFromMain(const TUpdateOptions& o) {
+using TSessionRun = int (*)(const TUpdateOptions&, TCommandEnv&);
+
+int runFromMain(const TUpdateOptions& o, TSessionRun run) {
     // The flag lives as long as the program: the signal handler keeps it.
     static std::atomic<bool> bCancel{false};
     installCancelHandler(bCancel);
     TCommandEnv env{
         std::cout, std::cerr, {}, {}, isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
         bCancel,   {}};
-    return runSessionCommand(o, env);
+    return run(o, env);
 }
 
 } // namespace
@@ -38,7 +40,7 @@ TCommandRun addUpdateCommand(CLI::App& app) {
     auto* sub = app.add_subcommand("update", "Update the loggers on serial ports");
     addSessionOptions(*sub, *opts);
     sub->footer(sessionHelpFooter(false));
-    return [opts] { return runFromMain(*opts); };
+    return [opts] { return runFromMain(*opts, runSessionCommand); };
 }
 
 TCommandRun addInfoCommand(CLI::App& app) {
@@ -50,25 +52,13 @@ TCommandRun addInfoCommand(CLI::App& app) {
                 "brings it back");
     addSessionOptions(*sub, *opts);
     sub->footer(sessionHelpFooter(true));
-    return [opts] { return runFromMain(*opts); };
+    return [opts] { return runFromMain(*opts, runSessionCommand); };
 }
 
 TCommandRun addStationCommand(CLI::App& app) {
     auto opts = std::make_shared<TUpdateOptions>();
     auto* sub = app.add_subcommand(
         "station", "Wait for loggers and update each one as it is plugged in, until Ctrl-C");
-    sub->add_option("--log-dir", opts->logDir,
-                    "write each update's report to DIR/<port>-<yyyymmdd-hhnnss>.log");
-    sub->add_option("--max-restarts", opts->maxRestarts,
-                    "sessions started again after communication or programming errors")
-        ->check(CLI::Range(0, 1000))
-        ->capture_default_str();
-    return [opts] {
-        static std::atomic<bool> bCancel{false};
-        installCancelHandler(bCancel);
-        TCommandEnv env{
-            std::cout, std::cerr, {}, {}, isatty(STDOUT_FILENO) != 0 && isatty(STDERR_FILENO) != 0,
-            bCancel,   {}};
-        return runStationCommand(*opts, env);
-    };
+    addRunOptions(*sub, *opts);
+    return [opts] { return runFromMain(*opts, runStationCommand); };
 }

@@ -3,6 +3,7 @@
 #include "cli/exitCodes.h"
 #include "cli/output/logFile.h"
 #include "cli/output/progressBar.h"
+#include "cli/run/hotPlugFallback.h"
 #include "cli/run/portArrivals.h"
 #include "cli/run/runLoop.h"
 #include "serial/uPortWatcher.h"
@@ -31,7 +32,8 @@ int runStationCommand(const TUpdateOptions& o, TCommandEnv& env) {
     TPortArrivals arrivals;
     TPortWatcher watcher([&env](std::vector<std::string>& sl) { sl = listPorts(env); },
                          env.seams.portEvents ? env.seams.portEvents() : nullptr);
-    watcher.start();
+    if (watcher.start() == TPortWatchMode::rescan)
+        env.err << hotPlugFallbackNote(watcher.rescanEveryMs()) << std::flush;
     bool firstLook = true;
     std::vector<std::string> present;
     auto running = [&](const std::string& port) {

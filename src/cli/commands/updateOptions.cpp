@@ -5,6 +5,18 @@
 #include <cctype>
 #include <set>
 
+void addRunOptions(CLI::App& sub, TUpdateOptions& o) {
+    sub.add_option("--log-dir", o.logDir,
+                   "write each update's report to DIR/<port>-<yyyymmdd-hhnnss>.log")
+        ->check([](const std::string& s) {
+            return s.empty() ? std::string("an empty folder name") : std::string();
+        });
+    sub.add_option("--max-restarts", o.maxRestarts,
+                   "sessions started again after communication or programming errors")
+        ->check(CLI::Range(0, 1000))
+        ->capture_default_str();
+}
+
 void addSessionOptions(CLI::App& sub, TUpdateOptions& o) {
     // Exactly one of: --port (once or more), --all.
     auto* ports = sub.add_option_group("ports", "which loggers");
@@ -22,11 +34,6 @@ void addSessionOptions(CLI::App& sub, TUpdateOptions& o) {
         });
     ports->add_flag("--all", o.allPorts, "every USB serial port that \"ports\" lists");
     ports->require_option(1);
-    sub.add_option("--log-dir", o.logDir,
-                   "write each port's report to DIR/<port>-<yyyymmdd-hhnnss>.log")
-        ->check([](const std::string& s) {
-            return s.empty() ? std::string("an empty folder name") : std::string();
-        });
     sub.add_option("--file", o.file,
                    "write this image file instead of a built-in image (internal mode)")
         ->check([](const std::string& s) {
@@ -39,10 +46,7 @@ void addSessionOptions(CLI::App& sub, TUpdateOptions& o) {
                  "switch a logger into its bootloader whatever class it reports (internal mode)");
     sub.add_flag("--no-check-info", o.noCheckInfo,
                  "do not require the logger's update info word 0xFFFE (internal mode)");
-    sub.add_option("--max-restarts", o.maxRestarts,
-                   "sessions started again after communication or programming errors")
-        ->check(CLI::Range(0, 1000))
-        ->capture_default_str();
+    addRunOptions(sub, o);
     auto* json =
         sub.add_flag("--json", o.json, "one JSON object per notification on standard output");
     auto* quiet = sub.add_flag("-q,--quiet", o.quiet, "print only the final outcome");

@@ -1,6 +1,6 @@
 // Options of the session commands "update" and "info" (one port, several,
-// or all of them), and the rule that
-// the options relaxing the updater's safety checks need the internal mode.
+// or all of them) and "station", and the rule that the options relaxing the
+// updater's safety checks need the internal mode.
 #pragma once
 
 #include "controller/uProgramOptions.h"
@@ -26,7 +26,12 @@ struct TUpdateOptions {
     bool infoOnly = false; // "info": identify and choose the image, write nothing
 };
 
+// "update" and "info": the ports, the run options, the image and its checks,
+// the output format.
 void addSessionOptions(CLI::App& sub, TUpdateOptions& o);
+// What every run of sessions takes, "station" included: --log-dir and
+// --max-restarts, with their checks.
+void addRunOptions(CLI::App& sub, TUpdateOptions& o);
 
 // The same port given twice ("ttyUSB0" and "/dev/ttyUSB0" are one port, and
 // "com5" and "COM5" on Windows); empty when there is none.

@@ -2,10 +2,20 @@
 
 #include "cli/exitCodes.h"
 
+namespace {
+
+TControllerSetup withCancelFlag(TControllerSetup setup, std::atomic<bool>& flag) {
+    setup.cancelFlag = &flag;
+    return setup;
+}
+
+} // namespace
+
 TCliPort::TCliPort(std::string port, int index, TNotifyQueue& queue, const TPortStart& start)
     : FPort(std::move(port)), FStart(start),
       FClock(start.setup.clock ? *start.setup.clock : systemClock()), FSink(queue, index),
-      FController(std::make_unique<TUpdateController>(*this, FStart.setup)) {}
+      FController(std::make_unique<TUpdateController>(
+          *this, withCancelFlag(FStart.setup, FCancelFlag.flag()))) {}
 
 TCliPort::~TCliPort() = default;
 

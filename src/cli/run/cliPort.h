@@ -8,6 +8,7 @@
 #pragma once
 
 #include "cli/output/portOutput.h"
+#include "cli/run/cancelFlags.h"
 #include "cli/run/notifyQueue.h"
 #include "controller/uUpdateController.h"
 
@@ -33,7 +34,8 @@ class TCliPort final : public IUpdateFrontEnd {
     // Starts the first session; false when none started (the controller
     // then reported the refused start as the port's outcome).
     bool start();
-    // Ctrl-C: "Cancel" of this port's controller, once.
+    // Ctrl-C (or another request to stop) as the run loop passes it on:
+    // "Cancel" of this port's controller and its outputs, once.
     void cancel();
     void notify(const TNotification& n);
     // Runs the restart timer when its deadline has come; the deadline, if any.
@@ -61,6 +63,9 @@ class TCliPort final : public IUpdateFrontEnd {
     void sessionEnded(const TSessionOutcome& outcome) override;
 
   private:
+    // The sessions' cancel flag, where a signal reaches it at once; it
+    // outlives the controller and so every session of this port.
+    TCancelFlag FCancelFlag;
     std::string FPort;
     TPortStart FStart;
     IClock& FClock;

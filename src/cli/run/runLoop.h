@@ -2,7 +2,9 @@
 // controller per port (TCliPort), all driven from this one thread.  Each
 // step hands the next notification from the shared queue to its port's
 // controller, runs the restart timers that are due, passes a Ctrl-C on to
-// every port as "Cancel", and lets the screen redraw.
+// every port as "Cancel" (the sessions themselves saw it at once, through
+// their cancel flags: this tells the outputs and cancels waiting restarts),
+// and lets the screen redraw.
 #pragma once
 
 #include "cli/output/runScreen.h"
@@ -15,8 +17,8 @@
 
 class TRunLoop {
   public:
-    // interrupted: set by the Ctrl-C handler.  clock: the run's clock (the
-    // restart timers' deadlines); the ports' setups use the same one.
+    // interrupted: set by the cancel handler (Ctrl-C, SIGTERM, SIGHUP).  clock: the run's clock
+    // (the restart timers' deadlines); the ports' setups use the same one.
     TRunLoop(IRunScreen& screen, const std::atomic<bool>& interrupted, IClock& clock,
              std::chrono::milliseconds idleEvery = std::chrono::milliseconds(200));
     ~TRunLoop(); // ends the ports (their controllers cancel and join) first
