@@ -400,7 +400,11 @@ TEST_F(SessionCommand, LogFileBeginsWithVersionDateAndPort) {
     const std::regex dateAndPort(
         R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}[+-]\d\d:\d\d, port COM5)");
     EXPECT_TRUE(std::regex_match(lines[0].substr(program.size()), dateAndPort)) << lines[0];
-    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end() - 1), linesOf(out.str()));
+    // Then the note of what became of the logger, and the result object.
+    ASSERT_GT(lines.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(lines.begin() + 1, lines.end() - 2), linesOf(out.str()));
+    EXPECT_EQ(lines[lines.size() - 2].rfind("tarvek2-cli: the logger was switched", 0), 0u)
+        << lines[lines.size() - 2];
 }
 
 } // namespace

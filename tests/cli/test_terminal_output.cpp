@@ -48,6 +48,7 @@ TPortResult result(const std::string& port, const TOutcome& o) {
     r.outcome.logger.updateClass = 0x6621;
     r.outcome.logger.platform = 21;
     r.outcome.logger.print = 38;
+    r.outcome.logger.printTold = true;
     if (o.exit == 0) r.outcome.image = {1, TFWCatalog().getFWHeader(1)};
     return r;
 }
