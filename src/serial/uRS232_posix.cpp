@@ -241,8 +241,11 @@ bool applyLineSettings(int fd, termios tio, int iBaud) {
     return true;
 }
 
-// USB serial adapters hold received bytes back for up to several ms unless
-// asked for low latency.  Optional: not every driver knows the request.
+// A USB serial adapter holds received bytes back until its latency timer
+// runs out (16 ms by default on common ones), so the tail of every echo
+// would come that much late; asked for low latency, its driver hands bytes
+// on at once.  Optional: a driver that does not know the request (a
+// pseudo-terminal answers ENOTTY) leaves the port as it is.
 void askLowLatency(int fd) {
 #if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
     serial_struct ss{};
