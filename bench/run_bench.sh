@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The benchmarks: a Release build in build/bench, then one of them.
 #   bench/run_bench.sh [ARGS]         bench_update: one whole update, per record and CLI costs
-#   bench/run_bench.sh multi [ARGS]   bench_multi: 1, 4 and 8 paced loggers in one command
+#   bench/run_bench.sh multi [ARGS]   bench_multi: paced time per record; 1, 4 and 8 paced loggers
 # Exits non-zero when a goal is missed.  ARGS go to the benchmark (--runs N, ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -2,9 +2,11 @@
 //
 // The port is opened non-blocking and stays so: reads and writes wait in
 // poll(2) against a monotonic deadline, so a read returns once the asked-for
-// bytes are in (after part of them, it looks again when the rest can have
-// come at the line's rate), or at 200 + n ms with what came, and a write
-// waits for its bytes to leave the driver no longer than its own deadline.
+// bytes are in, or at 200 + n ms with what came, and a write waits for its
+// bytes to leave the driver no longer than its own deadline.  Before a read
+// waits, it tells the line discipline how many bytes it still expects
+// (VMIN): poll then reports the port readable once they are all in, so an
+// echo that arrives a byte at a time wakes the program once, not per byte.
 // Exclusive use is twofold: TIOCEXCL keeps other non-root programs out, and
 // a non-blocking flock(2) keeps out every other opener that plays by the same
 // rule, root included (root passes TIOCEXCL).
@@ -16,6 +18,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -97,11 +100,12 @@ class TPosixPort final : public IPort {
 
   private:
     bool drain(TClock::time_point deadline);
-    void awaitLineTime(std::size_t n, TClock::time_point deadline) const;
+    void wakeWhenIn(std::size_t n);
 
     int FFd;
     int FBaud;
     TOutputQueue FOutputQueue;
+    int FVmin = -1; // VMIN as last set by wakeWhenIn; -1 not yet
 };
 
 // Writes everything, then waits until the bytes have left the driver, so
@@ -150,11 +154,21 @@ bool TPosixPort::drain(TClock::time_point deadline) {
     }
 }
 
-// Sleeps for the time n bytes take on the line, no later than the deadline.
-void TPosixPort::awaitLineTime(std::size_t n, TClock::time_point deadline) const {
-    const auto until =
-        std::min(deadline, TClock::now() + std::chrono::milliseconds(lineTimeMs(n, FBaud)));
-    std::this_thread::sleep_until(until);
+// Asks the line discipline to report the port readable only once n more
+// bytes are in: VMIN = n (it holds at most 255), VTIME 0, set only when it
+// changes.  poll honours VMIN in non-canonical mode; read does not, as the
+// descriptor is non-blocking: it takes what is there and gives EAGAIN when
+// nothing is (VMIN stays above 0, so 0 still means end of file).  A port
+// that refuses the change is waited on as it is: the deadline still holds.
+void TPosixPort::wakeWhenIn(std::size_t n) {
+    constexpr std::size_t cMaxVmin = std::numeric_limits<cc_t>::max();
+    const int vmin = static_cast<int>(std::clamp<std::size_t>(n, 1, cMaxVmin));
+    if (vmin == FVmin) return;
+    termios tio{};
+    if (::tcgetattr(FFd, &tio) != 0) return;
+    tio.c_cc[VMIN] = static_cast<cc_t>(vmin);
+    tio.c_cc[VTIME] = 0;
+    FVmin = ::tcsetattr(FFd, TCSANOW, &tio) == 0 ? vmin : -1;
 }
 
 // Reads up to n bytes by the line's time-out rule.  A short count is a
@@ -173,21 +187,17 @@ bool TPosixPort::read(std::uint8_t* data, std::size_t n, std::size_t& got) {
         if (r > 0) {
             got += static_cast<std::size_t>(r);
             if (got == n) return true;
-            // The rest of the answer is on its way at the line's pace and
-            // cannot all be in before its line time: wait that long before
-            // looking again, so that a record's echo costs a few wake-ups
-            // rather than one per byte.
-            awaitLineTime(n - got, deadline);
             continue;
         }
-        // VMIN is 1 and the descriptor non-blocking: "nothing yet" is EAGAIN,
-        // so 0 is the end of the line.
+        // VMIN is above 0 and the descriptor non-blocking: "nothing yet" is
+        // EAGAIN, so 0 is the end of the line.
         if (r == 0) return false;
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
         if (bHangup) return false;
         const int ms = msLeft(deadline);
         if (ms == 0) return true;
+        wakeWhenIn(n - got);
         pollfd p{FFd, POLLIN, 0};
         const int pr = ::poll(&p, 1, ms);
         if (pr < 0) {
@@ -231,8 +241,11 @@ bool applyLineSettings(int fd, termios tio, int iBaud) {
     return true;
 }
 
-// USB serial adapters hold received bytes back for up to several ms unless
-// asked for low latency.  Optional: not every driver knows the request.
+// A USB serial adapter holds received bytes back until its latency timer
+// runs out (16 ms by default on common ones), so the tail of every echo
+// would come that much late; asked for low latency, its driver hands bytes
+// on at once.  Optional: a driver that does not know the request (a
+// pseudo-terminal answers ENOTTY) leaves the port as it is.
 void askLowLatency(int fd) {
 #if defined(__linux__) && defined(TIOCGSERIAL) && defined(ASYNC_LOW_LATENCY)
     serial_struct ss{};

@@ -14,6 +14,7 @@
 #include <fcntl.h>
 #include <future>
 #include <numeric>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <thread>
 #include <unistd.h>
@@ -125,22 +126,98 @@ TEST_F(PosixPort, ReadReturnsAsSoonAsAllBytesAreIn) {
     EXPECT_LT(elapsed.count(), readTimeoutMs(8)) << "waited for the time-out";
 }
 
-// A short read is a time-out after 200 + n ms with what came, not an error.
+// A short read is a time-out after 200 + n ms with what came, not an error:
+// nothing, part of the answer waiting before the read, or part of it arriving
+// while the read waits for the whole.
 TEST_F(PosixPort, ReadFromQuietLineEndsAtTimeOutWithWhatCame) {
     TPortHandle port = open();
     ASSERT_TRUE(port);
-    for (const std::size_t waiting : {std::size_t{0}, std::size_t{3}}) {
-        SCOPED_TRACE(waiting);
-        if (waiting) pty.send(std::vector<std::uint8_t>(waiting, 0x5A));
+    struct TCase {
+        std::size_t before;
+        std::size_t during;
+    };
+    for (const TCase c : {TCase{0, 0}, TCase{3, 0}, TCase{0, 5}, TCase{2, 3}}) {
+        SCOPED_TRACE(std::to_string(c.before) + " before, " + std::to_string(c.during) +
+                     " during the read");
+        if (c.before) pty.send(std::vector<std::uint8_t>(c.before, 0x5A));
+        std::thread logger([&] {
+            if (c.during == 0) return;
+            std::this_thread::sleep_for(50ms);
+            pty.send(std::vector<std::uint8_t>(c.during, 0xA5));
+        });
         std::uint8_t got[8] = {};
         std::size_t n = 99;
         const auto t0 = TClock::now();
         EXPECT_TRUE(port->read(got, 8, n));
         const auto elapsed = since(t0);
-        EXPECT_EQ(n, waiting);
+        logger.join();
+        EXPECT_EQ(n, c.before + c.during);
         EXPECT_GE(elapsed.count(), readTimeoutMs(8));
         EXPECT_LT(elapsed.count(), 1000);
     }
+}
+
+// An answer that arrives in pieces, as a paced echo does, stays in the line
+// discipline until it is complete: the read asked to be woken only once all
+// the bytes it still expects are in (VMIN, at most 255), so it does not wake
+// for each piece, and it returns the whole answer from one call.
+TEST_F(PosixPort, AnswerInPiecesIsTakenWholeWhenItsLastByteIsIn) {
+    TPortHandle port = open();
+    ASSERT_TRUE(port);
+    const int observer = pty.openObserver();
+    ASSERT_GE(observer, 0);
+    const auto vmin = [&] {
+        termios tio{};
+        EXPECT_EQ(tcgetattr(observer, &tio), 0);
+        return static_cast<std::size_t>(tio.c_cc[VMIN]);
+    };
+    const auto waitingInput = [&] {
+        int n = -1;
+        EXPECT_EQ(ioctl(observer, FIONREAD, &n), 0);
+        return static_cast<std::size_t>(n);
+    };
+    // Polls what the port's reader has asked for until it is as expected.
+    const auto settlesAt = [&](std::size_t wantVmin, std::size_t wantWaiting) {
+        const auto giveUp = TClock::now() + 2s;
+        while ((vmin() != wantVmin || waitingInput() != wantWaiting) && TClock::now() < giveUp)
+            std::this_thread::sleep_for(1ms);
+        return vmin() == wantVmin && waitingInput() == wantWaiting;
+    };
+
+    struct TCase {
+        std::size_t answer;
+        std::size_t piece;
+    };
+    // A record's echo; a frame a byte at a time; more than VMIN can hold.
+    for (const TCase c : {TCase{139, 35}, TCase{8, 1}, TCase{400, 100}}) {
+        SCOPED_TRACE(std::to_string(c.answer) + " bytes in pieces of " + std::to_string(c.piece));
+        std::vector<std::uint8_t> answer(c.answer);
+        std::iota(answer.begin(), answer.end(), 7);
+        std::vector<std::uint8_t> got(c.answer);
+        std::size_t n = 0;
+        auto pending = std::async(std::launch::async,
+                                  [&] { return readOrAbort(*port, got.data(), got.size(), n); });
+        std::size_t taken = 0; // bytes the read has taken out so far
+        ASSERT_TRUE(settlesAt(std::min<std::size_t>(c.answer, 255), 0));
+        for (std::size_t sent = 0; sent < c.answer;) {
+            const std::size_t k = std::min(c.piece, c.answer - sent);
+            pty.send(std::vector<std::uint8_t>(answer.begin() + sent, answer.begin() + sent + k));
+            sent += k;
+            if (sent == c.answer) break;
+            const std::size_t asked = std::min<std::size_t>(c.answer - taken, 255);
+            if (sent - taken >= asked) taken = sent; // enough in: it wakes and takes them
+            const std::size_t stillAsked = std::min<std::size_t>(c.answer - taken, 255);
+            ASSERT_TRUE(settlesAt(stillAsked, sent - taken)) << "after " << sent << " bytes";
+            // A reader that woke for this piece would have taken it by now
+            // (the whole loop stays well inside the read's 200 + n ms).
+            std::this_thread::sleep_for(10ms);
+            EXPECT_EQ(waitingInput(), sent - taken) << "after " << sent << " bytes";
+        }
+        ASSERT_TRUE(pending.get());
+        EXPECT_EQ(n, c.answer);
+        EXPECT_EQ(got, answer);
+    }
+    ::close(observer);
 }
 
 TEST_F(PosixPort, PurgeDropsWaitingInput) {
