@@ -267,7 +267,12 @@ step "the Windows session ends during an update: a cancel, with the log file's r
 # windows of a display.
 start_sim paced --baud 38400
 wine_map_com 7 "$SIM_PTY"
+# The prefix's desktop ran without a display so far: it starts again with one.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 start_xvfb
+wineserver -p >/dev/null 2>&1
+wineboot >/dev/null 2>&1
 mkdir -p "$WORK/end-logs"
 rc=0
 wrun "$WORK/end-session.out" 120 "$CLI" update --port COM7 --log-dir end-logs &

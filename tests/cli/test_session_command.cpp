@@ -393,7 +393,10 @@ TEST_F(SessionCommand, LogFileBeginsWithVersionDateAndPort) {
     for (const auto& e : fs::directory_iterator(dir / "logs"))
         files.push_back(e.path());
     ASSERT_EQ(files.size(), 1u);
-    const auto lines = linesOf(readFile(files[0]));
+    // On Windows the file is text with CR LF line ends, as its editors expect.
+    auto lines = linesOf(readFile(files[0]));
+    for (std::string& l : lines)
+        if (!l.empty() && l.back() == '\r') l.pop_back();
     ASSERT_GT(lines.size(), 3u);
     const std::string program = "tarvek2-cli " TARVEK2_VERSION ", ";
     ASSERT_EQ(lines[0].rfind(program, 0), 0u) << lines[0];
