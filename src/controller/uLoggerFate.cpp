@@ -34,10 +34,7 @@ void TLoggerFateTracker::imageAnnounced(const TCheckedImage& image) {
             continue;
         }
         if (step.kind == TKind::write) ++FDataRecords;
-        int p = FLastLine > 0
-                    ? static_cast<int>((static_cast<long long>(step.index) * 99) / FLastLine)
-                    : 0;
-        p = p < 0 ? 0 : p > 99 ? 99 : p;
+        const int p = progressPercent(step.index, FLastLine);
         if (p != percent) {
             percent = p;
             FWritesAtPercent[static_cast<std::size_t>(p)] = FDataRecords;

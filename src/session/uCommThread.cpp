@@ -150,11 +150,16 @@ void TCommThread::GetAnswer(std::string& sAnswer) const {
     sAnswer.assign(reinterpret_cast<const char*>(FRxBuffer.data()), n);
 }
 
-void TCommThread::SetProgress(int iLine, int iLines) {
+int progressPercent(int iLine, int iLines) {
     int p = 0;
     if (iLines != 0) p = static_cast<int>((static_cast<std::int64_t>(iLine) * 99) / iLines);
     if (p < 0) p = 0;
     if (p > 99) p = 99;
+    return p;
+}
+
+void TCommThread::SetProgress(int iLine, int iLines) {
+    const int p = progressPercent(iLine, iLines);
     if (p != FnProgres) {
         FnProgres = p;
         Post(cNT_PROGRESS, p);

@@ -48,6 +48,10 @@ inline constexpr int cWakePauseMs = 100;  // pause after each null frame
 inline constexpr int cBaudRate = 9600;
 inline constexpr std::size_t cBufferSize = 1501;
 
+// The progress the session posts while it writes line iLine of the lines up
+// to iLines: 0..99 by iLine * 99 / iLines, posted whenever it changes.
+int progressPercent(int iLine, int iLines);
+
 class TCommThread {
   public:
     explicit TCommThread(TSessionContext context);

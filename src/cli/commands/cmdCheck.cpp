@@ -59,7 +59,11 @@ int runCheck(const TCheckOptions& o) {
     const TBl3FileHeader h = catalog.getFWHeader(catalog.iSelectedFW);
     const TOverviewRow row = overviewRow(h);
     const int last = catalog.getLastLine();
-    const auto r = checkImage(last, [&](int i, std::string& s) { return catalog.getLine(i, s); });
+    // A file was checked as it was read.
+    const TImageCheckResult r =
+        o.builtin != 0
+            ? checkImage(last, [&](int i, std::string& s) { return catalog.getLine(i, s); })
+            : file.check;
 
     fmt::print("Image:        {}\n", name);
     fmt::print("Header:       class {} [{}], version {}, platform {} [{}], print {} [{}], "
